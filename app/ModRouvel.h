@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/Currency.h"
+
+#include <QString>
+
+// The state the windows share for the whole run. Everything else a window knows it reads back
+// from the database.
+namespace ModRouvel {
+
+inline QString dbPath; // rouvel.rvl in the program's folder
+inline QString helpPath; // rouvel.hlp in the program's folder
+
+inline qint32 destNo = 0; // destination chosen in the main window
+inline QString destName;
+inline QString carrierName; // carrier currently chosen in the main window
+
+// Handed to the bill of lading. Weights and pallet counts are 32-bit so that a truckload of
+// 40 000 lbs arrives unchanged.
+inline QString blCarrierName;
+inline Currency blPrice;
+inline Currency blRate;
+inline qint32 blWeight = 0;
+inline qint32 blPallets = 0;
+inline bool weightChosen = false;
+inline bool palletChosen = false;
+inline Currency weightClickRate;
+inline Currency palletClickRate;
+
+inline QString callerForm; // "entreval" or "frmDonnéesTab": the window "RETURN" goes back to
+
+} // namespace ModRouvel
