@@ -1,9 +1,671 @@
 #include "VellumPrinter.h"
 
-class VellumPrinterPrivate
+#include "CurrentEngine.h"
+#include "PrintJobs.h"
+#include "ProcessPrinter.h"
+#include "ReportFormat.h"
+#include "ReportReader.h"
+#include "ReportWriter.h"
+#include "TextExporter.h"
+#include "TextMeasurer.h"
+#include "UnitConverter.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+
+#include <cmath>
+#include <optional>
+
+using namespace ReportFormat;
+using Axis = UnitConverter::Axis;
+
+namespace {
+
+bool isNullText(const QVariant &text) { return !text.isValid() || text.isNull(); }
+
+QString joined(const QString &line, QStringView word)
 {
+    QString text;
+    text.reserve(line.size() + word.size());
+    text.append(line);
+    text.append(word);
+    return text;
+}
+
+// The text form of a value: texts as they are, numbers in their shortest form.
+QString textOf(const QVariant &text) { return isNullText(text) ? QString() : text.toString(); }
+
+VellumError noReportOpen()
+{
+    return VellumError(VellumError::Kind::File,
+        QStringLiteral("No report is being recorded: call BeginDoc first."));
+}
+
+// Shows the busy pointer while an export runs, when there is a screen to show it on.
+class BusyPointer
+{
+public:
+    BusyPointer()
+    {
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            m_active = true;
+        }
+    }
+    ~BusyPointer()
+    {
+        if (m_active)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    bool m_active = false;
 };
 
-VellumPrinter::VellumPrinter(QObject *parent) : QObject(parent), d(std::make_unique<VellumPrinterPrivate>()) { }
+} // namespace
+
+class VellumPrinterPrivate
+{
+public:
+    enum class State { Idle, Recording, Ended, Deleted };
+
+    // The page surface text is measured on while recording: the paper in the orientation the
+    // header held when it was created, and the measuring font.
+    struct Surface
+    {
+        TextMeasurer measurer;
+        qint32 widthTwips = 0;
+        qint32 heightTwips = 0;
+    };
+
+    Surface &surface()
+    {
+        if (!m_surface) {
+            m_surface.emplace();
+            const qint16 orientation = headerCopy.orientation == 2 ? 2 : 1;
+            const ProcessPrinter::PaperSize paper = ProcessPrinter::paperSize(orientation);
+            m_surface->widthTwips = paper.widthTwips;
+            m_surface->heightTwips = paper.heightTwips;
+        }
+        return *m_surface;
+    }
+    void unloadSurface() { m_surface.reset(); }
+
+    double toUnitsX(double twips) const
+    {
+        return UnitConverter::fromTwips(twips, scaleMode, Axis::Horizontal);
+    }
+    double toUnitsY(double twips) const
+    {
+        return UnitConverter::fromTwips(twips, scaleMode, Axis::Vertical);
+    }
+
+    void requireRecording() const
+    {
+        if (state != State::Recording || !writer.isOpen())
+            throw noReportOpen();
+    }
+
+    // The header-backed properties: the file's header record changes with the engine.
+    template<typename Change> void changeHeader(Change change)
+    {
+        requireRecording();
+        Header header = writer.readHeader();
+        change(header);
+        writer.rewriteHeader(header);
+        headerCopy = header;
+    }
+
+    ReportWriter writer;
+    QString reportPath;
+    bool ownsReport = false;
+    State state = State::Idle;
+
+    double x = 0.0;
+    double y = 0.0;
+    qint16 page = 0;
+    qint16 totalPages = 0;
+    QString title;
+    qint16 scaleMode = 0;
+    qint16 orientation = 0;
+    double spacing = 0.0;
+    bool autoHeadings = false;
+    QString autoHeadingsFontName;
+    qint16 autoHeadingsFontSize = 0;
+    qint32 autoHeadingsFontAttr = 0;
+    bool autoNewPage = false;
+    bool showProgress = false;
+    qint16 zoomPercent = 0;
+    QString defaultPrinter;
+    double topMargin = 0.0;
+    double bottomMargin = 0.0;
+    bool showPreviewSave = false;
+    QString printTextFile;
+    bool previewSizable = false;
+    qint32 paperWidthTwips = 0;
+    qint32 paperHeightTwips = 0;
+    Header headerCopy;
+    bool firstDrawingPending = false;
+    bool drawingHeadings = false;
+    qint16 headingsPage = 0; // page whose headings are recorded, so they are never doubled
+
+private:
+    std::optional<Surface> m_surface;
+};
+
+VellumPrinter::VellumPrinter(QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<VellumPrinterPrivate>())
+{
+}
 
 VellumPrinter::~VellumPrinter() = default;
+
+namespace {
+
+// The word loop shared by MemoOut and MemoHeight. A word keeps its trailing blank; CR LF ends
+// a word and breaks the line.
+template<typename Fits, typename EmitLine, typename LineBreak>
+void wrapWords(const QString &text, Fits fits, EmitLine emitLine, LineBreak lineBreak)
+{
+    static const QString crlf = QStringLiteral("\r\n");
+    QString line;
+    qsizetype c = 0;
+    const qsizetype n = text.size();
+    while (c < n) {
+        const QStringView rest = QStringView(text).mid(c);
+        const qsizetype sp = rest.indexOf(u' ');
+        const qsizetype br = rest.indexOf(crlf);
+        QStringView word;
+        bool hardBreak = false;
+        if (br >= 0 && (sp < 0 || br < sp)) {
+            word = rest.left(br + 2);
+            hardBreak = true;
+        } else if (sp >= 0) {
+            word = rest.left(sp + 1);
+        } else {
+            word = rest;
+        }
+        c += word.size();
+        if (hardBreak)
+            word.chop(2);
+        if (fits(line, word)) {
+            line.append(word);
+        } else {
+            emitLine(line);
+            lineBreak();
+            line = word.toString();
+        }
+        if (hardBreak) {
+            emitLine(line);
+            line.clear();
+            lineBreak();
+        }
+    }
+    emitLine(line);
+}
+
+} // namespace
+
+void VellumPrinter::SetFont(const QString &Name, qint16 Size, qint32 Attributes)
+{
+    d->requireRecording();
+    const bool bold = Attributes & 1;
+    const bool underline = Attributes & 2;
+    const bool italic = Attributes & 4;
+    d->writer.append(Record::setFont(d->page, Name, Size, bold, italic, underline));
+    d->surface().measurer.setFont(Name, Size, bold, italic, underline);
+}
+
+namespace {
+void prepareDraw(VellumPrinter &engine, VellumPrinterPrivate &d);
+}
+
+void VellumPrinter::TextOut(double XPos, const QVariant &Text)
+{
+    d->requireRecording();
+    std::optional<double> widthTwips;
+    if (XPos == -1.0) {
+        if (isNullText(Text)) {
+            throw VellumError(VellumError::Kind::InvalidArgument,
+                QStringLiteral("TextOut cannot centre a null text."));
+        }
+        VellumPrinterPrivate::Surface &surface = d->surface();
+        widthTwips = surface.measurer.textWidthTwips(textOf(Text));
+        XPos = d->toUnitsX((surface.widthTwips - *widthTwips) / 2.0);
+    }
+    prepareDraw(*this, *d);
+    const QString text = textOf(Text);
+    d->writer.append(Record::textOut(d->page, XPos, d->y, text));
+    if (!widthTwips)
+        widthTwips = d->surface().measurer.textWidthTwips(text);
+    d->x = XPos + d->toUnitsX(*widthTwips);
+}
+
+void VellumPrinter::LineOut(double FromX, double FromY, double ToX, double ToY)
+{
+    d->requireRecording();
+    prepareDraw(*this, *d);
+    d->writer.append(Record::shape(d->page, Keyword::LineOut, FromX, FromY, ToX, ToY));
+}
+
+void VellumPrinter::BoxOut(double FromX, double FromY, double ToX, double ToY)
+{
+    d->requireRecording();
+    prepareDraw(*this, *d);
+    d->writer.append(Record::shape(d->page, Keyword::BoxOut, FromX, FromY, ToX, ToY));
+}
+
+void VellumPrinter::ImageOut(
+    const QString &ImageFile, double XPos, double YPos, double Width, double Height)
+{
+    d->requireRecording();
+    prepareDraw(*this, *d);
+    d->writer.append(Record::imageOut(d->page, XPos, YPos, Width, Height, ImageFile));
+}
+
+void VellumPrinter::MemoOut(double FromX, double ToX, const QVariant &Text)
+{
+    d->requireRecording();
+    if (isNullText(Text)) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("MemoOut needs a text, not a null value."));
+    }
+    prepareDraw(*this, *d);
+    const float width = float(ToX - FromX);
+    wrapWords(
+        textOf(Text),
+        [this, width](const QString &line, QStringView word) {
+            const double twips = d->surface().measurer.textWidthTwips(joined(line, word));
+            return width >= float(d->toUnitsX(twips));
+        },
+        [this, FromX](const QString &line) { TextOut(FromX, line); }, [this]() { NewLine(); });
+}
+
+double VellumPrinter::MemoHeight(double FromX, double ToX, const QVariant &Text)
+{
+    if (isNullText(Text)) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("MemoHeight needs a text, not a null value."));
+    }
+    const float width = float(ToX - FromX);
+    double total = 0.0;
+    wrapWords(
+        textOf(Text),
+        [this, width](const QString &line, QStringView word) {
+            const double twips = d->surface().measurer.textWidthTwips(joined(line, word));
+            return width >= float(d->toUnitsX(twips));
+        },
+        [](const QString &) {},
+        [this, &total]() {
+            const float advance = float(d->surface().measurer.lineHeightTwips() * d->spacing);
+            total += d->toUnitsY(advance);
+        });
+    return total;
+}
+
+void VellumPrinter::NewLine()
+{
+    // The product is taken in single precision, as the line advance always has been.
+    const float advance = float(d->surface().measurer.lineHeightTwips() * d->spacing);
+    d->y += d->toUnitsY(advance);
+    d->x = 0.0;
+}
+
+namespace {
+
+void drawHeadings(VellumPrinter &engine, VellumPrinterPrivate &d)
+{
+    d.drawingHeadings = true;
+    d.headingsPage = d.page;
+    try {
+        VellumPrinterPrivate::Surface &surface = d.surface();
+        const QString face = surface.measurer.face();
+        const qint16 points = surface.measurer.points();
+        const qint32 attributes = (surface.measurer.bold() ? 1 : 0)
+            + (surface.measurer.underline() ? 2 : 0) + (surface.measurer.italic() ? 4 : 0);
+
+        // The heading font comes from the header, which BeginDoc fills with a usable default
+        // ("Arial", 12) and every heading font property updates; the engine's own copies are
+        // empty until set.
+        engine.SetFont(d.headerCopy.autoHeadingsFontName, d.headerCopy.autoHeadingsFontSize,
+            d.headerCopy.autoHeadingsFontAttr);
+        const double left
+            = UnitConverter::convert(0.5, UnitConverter::Inch, d.scaleMode, Axis::Horizontal);
+        constexpr double marginTwips = 720.0;
+        const TextMeasurer &measurer = d.surface().measurer;
+        const double widthTwips = d.surface().widthTwips;
+        const double titleX = d.toUnitsX((widthTwips - measurer.textWidthTwips(d.title)) / 2.0);
+        const QString pageText = QStringLiteral("Page: ") + QString::number(d.page);
+        const double pageX
+            = d.toUnitsX(widthTwips - measurer.textWidthTwips(pageText) - marginTwips);
+        d.y = left;
+        const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+        engine.TextOut(left, QString(QStringLiteral("Date: ") + date));
+        engine.TextOut(titleX, d.title);
+        engine.TextOut(pageX, pageText);
+        engine.NewLine();
+        engine.SetFont(face, points, attributes);
+    } catch (...) {
+        d.drawingHeadings = false;
+        throw;
+    }
+    d.drawingHeadings = false;
+}
+
+void prepareDraw(VellumPrinter &engine, VellumPrinterPrivate &d)
+{
+    // The heading texts belong to the page being started.
+    if (d.drawingHeadings)
+        return;
+    if (d.autoNewPage && d.y > engine.PageHeight())
+        engine.NewPage();
+    if (d.firstDrawingPending) {
+        d.firstDrawingPending = false;
+        if (d.autoHeadings && d.headingsPage != d.page)
+            drawHeadings(engine, d);
+        Q_EMIT engine.OnNewPage(d.page);
+    }
+}
+
+} // namespace
+
+void VellumPrinter::NewPage()
+{
+    d->requireRecording();
+    if (d->page == MaxPage) {
+        throw VellumError(VellumError::Kind::Overflow,
+            QStringLiteral("The report cannot have more than 32767 pages."));
+    }
+    d->writer.append(Record::pageMark(d->page, Keyword::NewPage));
+    ++d->page;
+    d->x = 0.0;
+    d->y = 0.0;
+    if (d->autoHeadings)
+        drawHeadings(*this, *d);
+    Q_EMIT OnNewPage(d->page);
+}
+
+void VellumPrinter::PreviewReport() { PrintJobs::previewReport(*this); }
+
+void VellumPrinter::PrintToFile()
+{
+    if (d->reportPath.isEmpty() || d->state == VellumPrinterPrivate::State::Deleted) {
+        throw VellumError(VellumError::Kind::File, QStringLiteral("There is no report to write."));
+    }
+    if (d->printTextFile.trimmed().isEmpty()) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("No text file is named: set PrintTextFile first."));
+    }
+    d->writer.flush();
+    BusyPointer busy;
+    ReportReader reader;
+    if (!reader.open(d->reportPath))
+        throw VellumError(VellumError::Kind::File, reader.errorString());
+    QFile out(d->printTextFile);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("Cannot write the text file %1: %2")
+                .arg(d->printTextFile, out.errorString()));
+    }
+    // Windows stay alive during a long export without paying for it on every record.
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    const auto yield = [&sinceEvents]() {
+        if (sinceEvents.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
+    };
+    TextExporter::run(reader, out, d->totalPages, yield);
+    if (!out.flush()) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("Cannot write the text file %1: %2")
+                .arg(d->printTextFile, out.errorString()));
+    }
+}
+
+void VellumPrinter::PrintReport() { PrintJobs::printReport(*this); }
+
+void VellumPrinter::BeginDoc()
+{
+    d->writer.close();
+    const Header header = Header::defaults(d->headerCopy.autoNewPage);
+    d->writer.create(header);
+    d->reportPath = d->writer.path();
+    d->ownsReport = true;
+    d->state = VellumPrinterPrivate::State::Recording;
+    setCurrentEngine(this);
+    d->headerCopy = header;
+    d->x = 0.0;
+    d->y = 0.0;
+    d->page = 1;
+    d->spacing = 1.3;
+    d->showPreviewSave = true;
+    d->firstDrawingPending = true;
+    d->headingsPage = 0;
+    const ProcessPrinter::PaperSize paper = ProcessPrinter::paperSize(1);
+    d->paperWidthTwips = paper.widthTwips;
+    d->paperHeightTwips = paper.heightTwips;
+}
+
+void VellumPrinter::EndDoc()
+{
+    d->requireRecording();
+    d->writer.append(Record::pageMark(d->page, Keyword::EndDoc));
+    d->writer.flush();
+    d->writer.close();
+    d->totalPages = d->page;
+    d->state = VellumPrinterPrivate::State::Ended;
+    d->unloadSurface();
+}
+
+void VellumPrinter::DestroyReport()
+{
+    d->writer.close();
+    // A report loaded from the caller's file is the caller's: only our own file is deleted.
+    if (d->ownsReport && !d->reportPath.isEmpty())
+        QFile::remove(d->reportPath);
+    d->ownsReport = false;
+    d->state = VellumPrinterPrivate::State::Deleted;
+}
+
+bool VellumPrinter::LoadReport(const QString &ReptFileName)
+{
+    const QString name = ReptFileName.trimmed();
+    if (name.isEmpty())
+        return false;
+    const QFileInfo info(name);
+    if (!info.isFile() || info.size() < RecordSize || info.size() % RecordSize != 0)
+        return false;
+    ReportReader reader;
+    if (!reader.open(info.absoluteFilePath()))
+        return false;
+    const qint16 pages = reader.lastPage();
+
+    d->writer.close();
+    d->reportPath = info.absoluteFilePath();
+    d->ownsReport = false;
+    d->state = VellumPrinterPrivate::State::Ended;
+    d->totalPages = pages;
+    d->unloadSurface();
+    setCurrentEngine(this);
+    return true;
+}
+
+bool VellumPrinter::SaveReport(const QString &DestFileName)
+{
+    QString name = DestFileName;
+    if (name.trimmed().isEmpty()) {
+        name = PrintJobs::chooseSaveFileName();
+        if (name.isEmpty())
+            return false;
+    }
+    SetPrintTextFile(name);
+    PrintToFile();
+    return true;
+}
+
+qint16 VellumPrinter::TotalPages() const { return d->totalPages; }
+
+void VellumPrinter::SetTitle(const QString &vData)
+{
+    d->changeHeader([&vData](Header &h) { h.title = vData; });
+    d->title = vData;
+}
+
+QString VellumPrinter::Title() const { return d->title; }
+
+void VellumPrinter::SetPage(qint16 vData) { d->page = vData; }
+
+qint16 VellumPrinter::Page() const { return d->page; }
+
+void VellumPrinter::SetY(double vData) { d->y = vData; }
+
+double VellumPrinter::Y() const { return d->y; }
+
+void VellumPrinter::SetX(double vData) { d->x = vData; }
+
+double VellumPrinter::X() const { return d->x; }
+
+void VellumPrinter::SetOrientation(qint16 vData)
+{
+    d->requireRecording();
+    if (vData != 1 && vData != 2) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("Orientation must be 1 (portrait) or 2 (landscape), not %1.")
+                .arg(vData));
+    }
+    d->changeHeader([vData](Header &h) { h.orientation = vData; });
+    d->orientation = vData;
+}
+
+qint16 VellumPrinter::Orientation() const { return d->orientation; }
+
+void VellumPrinter::SetScaleMode(qint16 vData)
+{
+    d->requireRecording();
+    if (!UnitConverter::isValidUnit(vData)) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("ScaleMode must be a unit code from 0 to 7, not %1.").arg(vData));
+    }
+    d->changeHeader([vData](Header &h) { h.scaleMode = vData; });
+    d->scaleMode = vData;
+}
+
+qint16 VellumPrinter::ScaleMode() const { return d->scaleMode; }
+
+QString VellumPrinter::PrintFile() const
+{
+    // Whoever asks for the path is about to read the file: hand it over complete.
+    d->writer.tryFlush();
+    return d->reportPath.trimmed();
+}
+
+void VellumPrinter::SetSpacing(double vData)
+{
+    d->changeHeader([vData](Header &h) { h.spacing = vData; });
+    d->spacing = vData;
+}
+
+double VellumPrinter::Spacing() const { return d->spacing; }
+
+void VellumPrinter::SetAutoHeadings(bool vData)
+{
+    d->changeHeader([vData](Header &h) { h.autoHeadings = vData; });
+    d->autoHeadings = vData;
+}
+
+bool VellumPrinter::AutoHeadings() const { return d->autoHeadings; }
+
+void VellumPrinter::SetShowProgress(bool vData) { d->showProgress = vData; }
+
+bool VellumPrinter::ShowProgress() const { return d->showProgress; }
+
+void VellumPrinter::SetAutoHeadingsFontSize(qint16 vData)
+{
+    d->changeHeader([vData](Header &h) { h.autoHeadingsFontSize = vData; });
+    d->autoHeadingsFontSize = vData;
+}
+
+qint16 VellumPrinter::AutoHeadingsFontSize() const { return d->autoHeadingsFontSize; }
+
+void VellumPrinter::SetAutoHeadingsFontName(const QString &vData)
+{
+    d->changeHeader([&vData](Header &h) { h.autoHeadingsFontName = vData; });
+    d->autoHeadingsFontName = vData;
+}
+
+QString VellumPrinter::AutoHeadingsFontName() const { return d->autoHeadingsFontName; }
+
+void VellumPrinter::SetAutoHeadingsFontAttr(qint32 vData)
+{
+    d->changeHeader([vData](Header &h) { h.autoHeadingsFontAttr = vData; });
+    d->autoHeadingsFontAttr = vData;
+}
+
+qint32 VellumPrinter::AutoHeadingsFontAttr() const { return d->autoHeadingsFontAttr; }
+
+void VellumPrinter::SetAutoNewPage(bool vData)
+{
+    d->changeHeader([vData](Header &h) { h.autoNewPage = vData; });
+    d->autoNewPage = vData;
+}
+
+bool VellumPrinter::AutoNewPage() const { return d->autoNewPage; }
+
+void VellumPrinter::SetZoomPercent(qint16 vData) { d->zoomPercent = vData; }
+
+qint16 VellumPrinter::ZoomPercent() const { return d->zoomPercent; }
+
+void VellumPrinter::SetDefaultPrinter(const QString &vData) { d->defaultPrinter = vData; }
+
+QString VellumPrinter::DefaultPrinter() const { return d->defaultPrinter; }
+
+void VellumPrinter::SetTopMargin(double vData)
+{
+    d->topMargin = vData;
+    if (d->y < vData)
+        d->y = vData;
+}
+
+double VellumPrinter::TopMargin() const { return d->topMargin; }
+
+void VellumPrinter::SetBottomMargin(double vData) { d->bottomMargin = vData; }
+
+double VellumPrinter::BottomMargin() const { return d->bottomMargin; }
+
+double VellumPrinter::MaxYPos() const
+{
+    const double surfaceHeight = d->surface().heightTwips;
+    const double marginTwips
+        = UnitConverter::toTwips(d->bottomMargin, d->scaleMode, Axis::Vertical);
+    return float(d->toUnitsY(surfaceHeight - marginTwips));
+}
+
+void VellumPrinter::SetShowPreviewSave(bool vData) { d->showPreviewSave = vData; }
+
+bool VellumPrinter::ShowPreviewSave() const { return d->showPreviewSave; }
+
+double VellumPrinter::PageWidth() const { return std::nearbyint(d->toUnitsX(d->paperWidthTwips)); }
+
+double VellumPrinter::PageHeight() const
+{
+    return std::nearbyint(d->toUnitsY(d->paperHeightTwips));
+}
+
+void VellumPrinter::SetPrintTextFile(const QString &vData) { d->printTextFile = vData; }
+
+QString VellumPrinter::PrintTextFile() const { return d->printTextFile; }
+
+void VellumPrinter::SetPreviewSizable(bool vData) { d->previewSizable = vData; }
+
+bool VellumPrinter::PreviewSizable() const { return d->previewSizable; }

@@ -1,5 +1,66 @@
 #!/usr/bin/env bash
 # Makes sure a CUPS server runs and offers the US Letter PDF queue "RouvelPDF" that the
-# printing tests print to. Idempotent.
+# printing tests print to. Idempotent. cups-pdf writes every job into the folder below, named
+# "job_<id>-<title>.pdf"; the tests read that folder from /etc/cups/cups-pdf.conf.
 set -euo pipefail
-exit 0
+
+queue=RouvelPDF
+out_dir=${ROUVEL_PDF_DIR:-/var/spool/cups-pdf/rouvel}
+conf=/etc/cups/cups-pdf.conf
+socket=/run/cups/cups.sock
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if ! command -v cupsd >/dev/null || [ ! -f "$conf" ]; then
+    echo "pdf-printer: cups or printer-driver-cups-pdf is not installed" >&2
+    exit 1
+fi
+
+# cups-pdf output: one known folder for every user, each job labelled with its id.
+as_root mkdir -p "$out_dir"
+as_root chmod 1777 "$out_dir"
+set_option() {
+    local key=$1 value=$2
+    if grep -qE "^#?${key}[[:space:]]" "$conf"; then
+        as_root sed -i -E "s|^#?${key}[[:space:]].*|${key} ${value}|" "$conf"
+    else
+        echo "${key} ${value}" | as_root tee -a "$conf" >/dev/null
+    fi
+}
+set_option Out "$out_dir"
+set_option AnonDirName "$out_dir"
+set_option Label 2
+
+# No systemd here: start the scheduler directly when none answers.
+if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+    as_root mkdir -p /run/cups
+    as_root cupsd
+    for _ in $(seq 1 60); do
+        [ -S "$socket" ] && lpstat -r 2>/dev/null | grep -q "is running" && break
+        sleep 0.5
+    done
+    if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+        echo "pdf-printer: the CUPS scheduler did not start" >&2
+        exit 1
+    fi
+fi
+
+if ! lpstat -p "$queue" >/dev/null 2>&1; then
+    ppd=$(lpinfo -m 2>/dev/null | awk 'tolower($0) ~ /cups-pdf/ { print $1; exit }')
+    if [ -z "$ppd" ]; then
+        ppd=$(ls /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd /usr/share/ppd/cups-pdf/*.ppd \
+            2>/dev/null | head -n 1)
+        [ -n "$ppd" ] || { echo "pdf-printer: no cups-pdf PPD found" >&2; exit 1; }
+        as_root lpadmin -p "$queue" -E -v cups-pdf:/ -P "$ppd" -o PageSize=Letter
+    else
+        as_root lpadmin -p "$queue" -E -v cups-pdf:/ -m "$ppd" -o PageSize=Letter
+    fi
+fi
+# Cairo turns the job into PostScript with real fonts, so the PDF keeps its text searchable;
+# the other renderers leave glyph drawings that text extraction cannot read.
+as_root lpadmin -p "$queue" -o PageSize=Letter -o pdftops-renderer-default=pdftocairo
+as_root cupsenable "$queue"
+as_root cupsaccept "$queue"
+echo "pdf-printer: queue $queue ready, PDFs in $out_dir"

@@ -1,0 +1,468 @@
+#include "CommonDlg.h"
+#include "DigitKeyFilter.h"
+#include "FindForm.h"
+#include "FindState.h"
+#include "PrintOptForm.h"
+#include "PrintOptions.h"
+#include "PrintProgressForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs `action` on the modal dialog once the nested loop that shows it has started.
+void whenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget *modal = QApplication::activeModalWidget();
+        QVERIFY(modal);
+        action(modal);
+    });
+}
+
+void click(QWidget *dialog, const char *name)
+{
+    auto *button = dialog->findChild<QPushButton *>(QLatin1String(name));
+    QVERIFY(button);
+    button->click();
+}
+
+struct FakePrinters
+{
+    QStringList installed {
+        QStringLiteral("Alpha"), QStringLiteral("RouvelPDF"), QStringLiteral("Zeta")};
+    QString current = QStringLiteral("RouvelPDF");
+    QString engineDefault;
+    QStringList madeCurrent;
+
+    PrinterAccess access()
+    {
+        PrinterAccess a;
+        a.installed = [this] { return installed; };
+        a.currentName = [this] { return current; };
+        a.makeCurrent = [this](const QString &name) {
+            madeCurrent.append(name);
+            current = name;
+        };
+        a.engineDefault = [this] { return engineDefault; };
+        a.setEngineDefault = [this](const QString &name) { engineDefault = name; };
+        return a;
+    }
+};
+
+} // namespace
+
+class tst_Dialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void findHistory_data();
+    void findHistory();
+    void findFormRemembersLastSearch();
+    void findFormCancelKeepsEarlierSearch();
+
+    void printerToSelect_data();
+    void printerToSelect();
+    void printerToApply_data();
+    void printerToApply();
+    void fieldValue_data();
+    void fieldValue();
+    void printOptFormOpensWithFields();
+    void printOptFormFieldFilter();
+    void printOptFormClosedOtherwiseIsCancelled_data();
+    void printOptFormClosedOtherwiseIsCancelled();
+    void printOptFormOkAppliesPrinter();
+    void printOptFormOkWithUnknownPrinterChangesNothing();
+
+    void progressBarWidth_data();
+    void progressBarWidth();
+    void progressStartsJobOnceShown();
+
+    void saveFilters();
+    void saveDialogCancelled();
+    void saveDialogAddsDefaultSuffix();
+};
+
+// Each row: the texts confirmed one after another, and the history then expected.
+void tst_Dialogs::findHistory_data()
+{
+    QTest::addColumn<QStringList>("searches");
+    QTest::addColumn<QStringList>("expectedList");
+    QTest::addColumn<QString>("expectedFirstSlot");
+
+    QStringList eleven;
+    QStringList lastTen;
+    for (int i = 1; i <= 11; ++i)
+        eleven.append(QStringLiteral("text%1").arg(i));
+    for (int i = 11; i >= 2; --i)
+        lastTen.append(QStringLiteral("text%1").arg(i));
+    QTest::newRow("eleven searches keep the last ten") << eleven << lastTen << "text11";
+    QTest::newRow("same text twice is one entry")
+        << QStringList {"abc", "abc"} << QStringList {"abc"} << "abc";
+    QTest::newRow("an earlier text is added again")
+        << QStringList {"a", "b", "a"} << QStringList {"a", "b", "a"} << "a";
+    QTest::newRow("empty text on empty history is not listed")
+        << QStringList {""} << QStringList {} << "";
+    QTest::newRow("blank entry hidden, later ones listed")
+        << QStringList {"x", " "} << QStringList {"x"} << " ";
+}
+
+void tst_Dialogs::findHistory()
+{
+    QFETCH(QStringList, searches);
+    QFETCH(QStringList, expectedList);
+    QFETCH(QString, expectedFirstSlot);
+
+    FindState state;
+    for (const QString &text : searches)
+        state.confirm(state.listForOpening(), text, false);
+    QCOMPARE(state.listForOpening(), expectedList);
+    QCOMPARE(state.history().at(0), expectedFirstSlot);
+    QCOMPARE(state.SearchString, searches.last());
+    QCOMPARE(state.ModalResult, 1);
+}
+
+void tst_Dialogs::findFormRemembersLastSearch()
+{
+    FindState state;
+    FindForm form(state);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Find Text"));
+
+    whenModal([](QWidget *dialog) {
+        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("SearchText"));
+        auto *check = dialog->findChild<QCheckBox *>(QStringLiteral("StartTopChk"));
+        QCOMPARE(combo->count(), 0);
+        QVERIFY(!check->isChecked());
+        combo->setEditText(QStringLiteral("abc"));
+        check->setChecked(true);
+        click(dialog, "OkBtn");
+    });
+    QCOMPARE(form.run(), 1);
+    QCOMPARE(state.SearchString, QStringLiteral("abc"));
+    QVERIFY(state.StartTop);
+
+    whenModal([](QWidget *dialog) {
+        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("SearchText"));
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentText(), QStringLiteral("abc"));
+        QVERIFY(dialog->findChild<QCheckBox *>(QStringLiteral("StartTopChk"))->isChecked());
+        click(dialog, "CancelBtn");
+    });
+    QCOMPARE(form.run(), 2);
+}
+
+void tst_Dialogs::findFormCancelKeepsEarlierSearch()
+{
+    FindState state;
+    state.confirm({}, QStringLiteral("total"), false);
+    FindForm form(state);
+    whenModal([](QWidget *dialog) {
+        dialog->findChild<QComboBox *>(QStringLiteral("SearchText"))
+            ->setEditText(QStringLiteral("other"));
+        dialog->close(); // the close box
+    });
+    QCOMPARE(form.run(), 2);
+    QCOMPARE(state.ModalResult, 2);
+    QCOMPARE(state.SearchString, QStringLiteral("total"));
+    QCOMPARE(state.listForOpening(), QStringList {QStringLiteral("total")});
+}
+
+void tst_Dialogs::printerToSelect_data()
+{
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<int>("index");
+    QTest::newRow("wanted printer") << "Zeta"
+                                    << "Alpha" << 2;
+    QTest::newRow("blank takes the current printer") << "  "
+                                                     << "RouvelPDF" << 1;
+    QTest::newRow("exact case only") << "zeta"
+                                     << "Alpha" << -1;
+    QTest::newRow("not trimmed") << " Zeta"
+                                 << "Alpha" << -1;
+    QTest::newRow("not installed") << "Gone"
+                                   << "Alpha" << -1;
+}
+
+void tst_Dialogs::printerToSelect()
+{
+    QFETCH(QString, wanted);
+    QFETCH(QString, current);
+    QFETCH(int, index);
+    const QStringList installed {"Alpha", "RouvelPDF", "Zeta"};
+    QCOMPARE(PrintOptions::indexToSelect(installed, wanted, current), index);
+}
+
+void tst_Dialogs::printerToApply_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("index");
+    QTest::newRow("exact") << "Zeta" << 2;
+    QTest::newRow("trimmed both sides") << " Beta " << 1;
+    QTest::newRow("case matters") << "zeta" << -1;
+    QTest::newRow("none chosen") << "" << -1;
+}
+
+void tst_Dialogs::printerToApply()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, index);
+    QCOMPARE(PrintOptions::indexToApply({"Alpha", "Beta ", "Zeta", "Zeta"}, chosen), index);
+}
+
+void tst_Dialogs::fieldValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("digits") << "12" << 12;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("letters") << "ab" << 0;
+    QTest::newRow("leading zeros") << "007" << 7;
+    QTest::newRow("half to even down") << "2.5" << 2;
+    QTest::newRow("half to even up") << "3.5" << 4;
+    QTest::newRow("saturates") << "99999" << 32767;
+    QTest::newRow("stops at a letter") << "4x5" << 4;
+}
+
+void tst_Dialogs::fieldValue()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(int(PrintOptions::fieldValue(text)), value);
+}
+
+void tst_Dialogs::printOptFormOpensWithFields()
+{
+    FakePrinters printers;
+    PrintOptions options;
+    options.FromPage = 1;
+    options.ToPage = 5;
+    options.Copies = 1;
+    PrintOptForm form(options, printers.access());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Print Options"));
+
+    // Empty DefaultPrinter: the current printer is offered.
+    whenModal([](QWidget *dialog) {
+        auto *form = qobject_cast<PrintOptForm *>(dialog);
+        QVERIFY(form);
+        QCOMPARE(form->printerList()->count(), 3);
+        QCOMPARE(form->printerList()->currentText(), QStringLiteral("RouvelPDF"));
+        QCOMPARE(form->fromPageEdit()->text(), QStringLiteral("1"));
+        QCOMPARE(form->toPageEdit()->text(), QStringLiteral("5"));
+        QCOMPARE(form->copiesEdit()->text(), QStringLiteral("1"));
+        click(dialog, "CancelBtn");
+    });
+    QCOMPARE(form.run(), 2);
+
+    printers.engineDefault = QStringLiteral("Zeta");
+    whenModal([](QWidget *dialog) {
+        QCOMPARE(qobject_cast<PrintOptForm *>(dialog)->printerList()->currentText(),
+            QStringLiteral("Zeta"));
+        click(dialog, "CancelBtn");
+    });
+    form.run();
+
+    printers.engineDefault = QStringLiteral("Gone");
+    whenModal([](QWidget *dialog) {
+        QCOMPARE(qobject_cast<PrintOptForm *>(dialog)->printerList()->currentIndex(), -1);
+        click(dialog, "CancelBtn");
+    });
+    form.run();
+}
+
+void tst_Dialogs::printOptFormFieldFilter()
+{
+    FakePrinters printers;
+    PrintOptions options;
+    PrintOptForm form(options, printers.access());
+    int beeps = 0;
+    form.keyFilter()->setBeep([&beeps] { ++beeps; });
+    form.show();
+
+    QLineEdit *from = form.fromPageEdit();
+    from->clear();
+    QTest::keyClicks(from, QStringLiteral("1a2"));
+    QCOMPARE(from->text(), QStringLiteral("12"));
+    QCOMPARE(beeps, 1);
+    QTest::keyClick(from, Qt::Key_Backspace);
+    QCOMPARE(from->text(), QStringLiteral("1"));
+    QTest::keyClicks(from, QStringLiteral("2345"));
+    QCOMPARE(from->text(), QStringLiteral("123"));
+    QTest::keyClicks(from, QStringLiteral("-."));
+    QCOMPARE(beeps, 3);
+    QTest::keyClick(from, Qt::Key_V, Qt::ControlModifier); // no paste round the filter
+    QCOMPARE(from->text(), QStringLiteral("123"));
+
+    QLineEdit *copies = form.copiesEdit();
+    copies->clear();
+    QTest::keyClicks(copies, QStringLiteral("123"));
+    QCOMPARE(copies->text(), QStringLiteral("12"));
+    QCOMPARE(form.toPageEdit()->maxLength(), 3);
+}
+
+void tst_Dialogs::printOptFormClosedOtherwiseIsCancelled_data()
+{
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("cancel button") << false;
+    QTest::newRow("close box") << true;
+}
+
+void tst_Dialogs::printOptFormClosedOtherwiseIsCancelled()
+{
+    QFETCH(bool, closeBox);
+    FakePrinters printers;
+    PrintOptions options;
+    PrintOptForm form(options, printers.access());
+    whenModal([](QWidget *dialog) { click(dialog, "OkBtn"); });
+    QCOMPARE(form.run(), 1);
+    whenModal([closeBox](QWidget *dialog) {
+        if (closeBox)
+            dialog->close();
+        else
+            click(dialog, "CancelBtn");
+    });
+    QCOMPARE(form.run(), 2);
+    QCOMPARE(options.ModalResult, 2);
+}
+
+void tst_Dialogs::printOptFormOkAppliesPrinter()
+{
+    FakePrinters printers;
+    PrintOptions options;
+    options.FromPage = 1;
+    options.ToPage = 5;
+    options.Copies = 1;
+    PrintOptForm form(options, printers.access());
+    whenModal([](QWidget *dialog) {
+        auto *form = qobject_cast<PrintOptForm *>(dialog);
+        form->printerList()->setCurrentIndex(2);
+        form->fromPageEdit()->setText(QStringLiteral("2"));
+        form->toPageEdit()->setText(QString());
+        form->copiesEdit()->setText(QStringLiteral("3"));
+        click(dialog, "OkBtn");
+    });
+    QCOMPARE(form.run(), 1);
+    QCOMPARE(options.PrinterName, QStringLiteral("Zeta"));
+    QCOMPARE(options.FromPage, qint16(2));
+    QCOMPARE(options.ToPage, qint16(0));
+    QCOMPARE(options.Copies, qint16(3));
+    QCOMPARE(printers.engineDefault, QStringLiteral("Zeta"));
+    QCOMPARE(printers.madeCurrent, QStringList {QStringLiteral("Zeta")});
+
+    whenModal([](QWidget *dialog) {
+        QCOMPARE(qobject_cast<PrintOptForm *>(dialog)->printerList()->currentText(),
+            QStringLiteral("Zeta"));
+        click(dialog, "CancelBtn");
+    });
+    form.run();
+}
+
+void tst_Dialogs::printOptFormOkWithUnknownPrinterChangesNothing()
+{
+    FakePrinters printers;
+    printers.engineDefault = QStringLiteral("Gone");
+    PrintOptions options;
+    PrintOptForm form(options, printers.access());
+    whenModal([](QWidget *dialog) { click(dialog, "OkBtn"); });
+    QCOMPARE(form.run(), 1);
+    QCOMPARE(options.PrinterName, QString());
+    QCOMPARE(printers.engineDefault, QStringLiteral("Gone"));
+    QVERIFY(printers.madeCurrent.isEmpty());
+}
+
+void tst_Dialogs::progressBarWidth_data()
+{
+    QTest::addColumn<float>("fraction");
+    QTest::addColumn<int>("twips");
+    QTest::newRow("nothing done") << 0.0f << 0;
+    QTest::newRow("half, 1552.5 to even") << 0.5f << 1552;
+    QTest::newRow("all") << 1.0f << 3105;
+    QTest::newRow("a third") << float(1.0 / 3.0) << 1035;
+    QTest::newRow("below zero") << -0.5f << 0;
+}
+
+void tst_Dialogs::progressBarWidth()
+{
+    QFETCH(float, fraction);
+    QFETCH(int, twips);
+    QCOMPARE(PrintProgressForm::barWidthTwips(fraction), twips);
+    PrintProgressForm form({});
+    form.setProgress(fraction);
+    QCOMPARE(form.barTwips(), twips);
+}
+
+void tst_Dialogs::progressStartsJobOnceShown()
+{
+    QList<float> seen;
+    bool visibleWhenStarted = false;
+    PrintProgressForm form([&](PrintProgressForm &dialog) {
+        visibleWhenStarted = dialog.isVisible();
+        for (float f : {0.25f, 0.5f, 1.0f}) {
+            dialog.setProgress(f);
+            seen.append(dialog.barTwips());
+            QCoreApplication::processEvents();
+        }
+        dialog.accept();
+    });
+    QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
+    form.exec();
+    QVERIFY(visibleWhenStarted);
+    QCOMPARE(seen, (QList<float> {776, 1552, 3105}));
+}
+
+void tst_Dialogs::saveFilters()
+{
+    const QString filter = QStringLiteral("Text Files (*.txt)") + QChar(0) + "*.txt" + QChar(0)
+        + "All Files (*.*)" + QChar(0) + "*.*" + QChar(0) + QChar(0);
+    QCOMPARE(
+        CommonDlg::nameFilters(filter), (QStringList {"Text Files (*.txt)", "All Files (*.*)"}));
+    QCOMPARE(CommonDlg::nameFilters(QStringLiteral("Reports") + QChar(0) + "*.rpt" + QChar(0)),
+        QStringList {"Reports (*.rpt)"});
+}
+
+void tst_Dialogs::saveDialogCancelled()
+{
+    QString name = QStringLiteral("stale");
+    whenModal([](QWidget *dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Save Report"));
+        static_cast<QDialog *>(dialog)->reject();
+    });
+    QVERIFY(!CommonDlg::SaveFileDialog(nullptr, QStringLiteral("Save Report"), QString(), QString(),
+        QStringLiteral(".txt"), CommonDlg::HideReadOnly, name));
+    QVERIFY(name.isEmpty());
+}
+
+void tst_Dialogs::saveDialogAddsDefaultSuffix()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // An existing file is chosen without any question.
+    QFile existing(dir.filePath(QStringLiteral("report.txt")));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    QString name;
+    whenModal([&dir](QWidget *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(files);
+        QVERIFY(files->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(files->defaultSuffix(), QStringLiteral("txt"));
+        files->selectFile(dir.filePath(QStringLiteral("report")));
+        static_cast<QDialog *>(files)->accept();
+    });
+    QVERIFY(CommonDlg::SaveFileDialog(nullptr, QStringLiteral("Save Report"), QString(), dir.path(),
+        QStringLiteral(".txt"), CommonDlg::HideReadOnly, name));
+    QCOMPARE(name, dir.filePath(QStringLiteral("report.txt")));
+}
+
+QTEST_MAIN(tst_Dialogs)
+#include "tst_dialogs.moc"

@@ -1,0 +1,370 @@
+#include "../preview/ReportFixture.h"
+
+#include "PrintOptions.h"
+#include "PrintRun.h"
+#include "ProcessPrinter.h"
+#include "TextMeasurer.h"
+#include "VellumError.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QXmlStreamReader>
+
+#include "PrintJobs.h"
+
+namespace {
+
+// Writes what the run asks of the printer as a line of short tokens.
+class LogTarget : public PrintTarget
+{
+public:
+    QStringList log;
+    QList<float> progressAtCopyEnd;
+    float lastProgress = -1;
+
+    void beginCopy(const ReportFormat::Header &, const QString &name) override
+    {
+        log.append(QStringLiteral("begin:") + name);
+    }
+    void replay(const ReportFormat::Record &record) override
+    {
+        switch (record.keyword()) {
+        case ReportFormat::Keyword::SetFont:
+            log.append(QStringLiteral("font%1").arg(record.page()));
+            break;
+        case ReportFormat::Keyword::TextOut:
+            log.append(record.text());
+            break;
+        default:
+            log.append(QStringLiteral("other"));
+        }
+    }
+    void ejectPage() override { log.append(QStringLiteral("eject")); }
+    void endCopy() override
+    {
+        log.append(QStringLiteral("end"));
+        progressAtCopyEnd.append(lastProgress);
+    }
+    void abortCopy() override { log.append(QStringLiteral("abort")); }
+};
+
+PrintOptions options(int from, int to, int copies, int modalResult = 1)
+{
+    PrintOptions o;
+    o.ModalResult = qint16(modalResult);
+    o.FromPage = qint16(from);
+    o.ToPage = qint16(to);
+    o.Copies = qint16(copies);
+    return o;
+}
+
+// Five pages; every page sets its font, so skipped font changes show in the log.
+std::unique_ptr<VellumPrinter> fivePages(const QString &title = QStringLiteral("Five"))
+{
+    auto engine = std::make_unique<VellumPrinter>();
+    engine->BeginDoc();
+    engine->SetScaleMode(5);
+    engine->SetTitle(title);
+    for (int page = 1; page <= 5; ++page) {
+        if (page > 1)
+            engine->NewPage();
+        engine->SetFont(QStringLiteral("arial"), qint16(10 + page), 0);
+        engine->SetY(1.0);
+        engine->TextOut(1.0, QStringLiteral("Page%1").arg(page));
+        engine->SetY(5.5);
+        engine->TextOut(4.25, QStringLiteral("Marker%1").arg(page));
+    }
+    engine->EndDoc();
+    return engine;
+}
+
+struct PdfWord
+{
+    int page = 0;
+    QString text;
+    double xMin = 0;
+    double yMin = 0;
+    double yMax = 0;
+};
+
+QList<PdfWord> pdfWords(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(30000))
+        return {};
+    QList<PdfWord> words;
+    QXmlStreamReader xml(p.readAllStandardOutput());
+    int page = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("page")) {
+            ++page;
+        } else if (xml.name() == QLatin1String("word")) {
+            PdfWord w;
+            w.page = page;
+            w.xMin = xml.attributes().value(QLatin1String("xMin")).toDouble();
+            w.yMin = xml.attributes().value(QLatin1String("yMin")).toDouble();
+            w.yMax = xml.attributes().value(QLatin1String("yMax")).toDouble();
+            w.text = xml.readElementText();
+            words.append(w);
+        }
+    }
+    return words;
+}
+
+QString pdfInfo(const QString &path, const QString &field)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    if (!p.waitForFinished(30000))
+        return {};
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("%1:\\s+([^\\n]*)").arg(field))
+              .match(QString::fromLocal8Bit(p.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+int pdfPages(const QString &path)
+{
+    bool ok = false;
+    const int pages = pdfInfo(path, QStringLiteral("Pages")).toInt(&ok);
+    return ok ? pages : -1;
+}
+
+QString cupsPdfFolder()
+{
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (!conf.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpression out(QStringLiteral("^Out\\s+(\\S+)"));
+    while (!conf.atEnd()) {
+        const QRegularExpressionMatch m = out.match(QString::fromLocal8Bit(conf.readLine()));
+        if (m.hasMatch())
+            return m.captured(1);
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_PrintRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rangeAndCopies_data();
+    void rangeAndCopies();
+    void progressOverCopies();
+    void missingImageStopsTheRun();
+    void printReportShowsTheFailure();
+    void cupsQueuePrintsTheRange();
+};
+
+void tst_PrintRun::rangeAndCopies_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<int>("modalResult");
+    QTest::addColumn<QString>("expected");
+
+    const QString range
+        = QStringLiteral("begin:Five font2 Page2 Marker2 eject font3 Page3 Marker3 end");
+    QTest::newRow("pages 2 to 3") << 2 << 3 << 1 << 1 << range;
+    QTest::newRow("two copies") << 2 << 3 << 2 << 1 << range + u' ' + range;
+    QTest::newRow("last page, no eject after it")
+        << 5 << 5 << 1 << 1 << QStringLiteral("begin:Five font5 Page5 Marker5 end");
+    QTest::newRow("first after last prints nothing")
+        << 3 << 2 << 2 << 1 << QStringLiteral("begin:Five end begin:Five end");
+    QTest::newRow("no copies") << 1 << 5 << 0 << 1 << QString();
+    QTest::newRow("cancelled") << 1 << 5 << 1 << 2 << QString();
+}
+
+void tst_PrintRun::rangeAndCopies()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, copies);
+    QFETCH(int, modalResult);
+    QFETCH(QString, expected);
+    auto engine = fivePages();
+    LogTarget target;
+    PrintRun::run(
+        engine->PrintFile(), engine->Title(), options(from, to, copies, modalResult), target, {});
+    QCOMPARE(target.log.join(u' '), expected);
+}
+
+void tst_PrintRun::progressOverCopies()
+{
+    auto engine = ReportFixture::numbered(3);
+    LogTarget target;
+    PrintRun::Hooks hooks;
+    QList<float> seen;
+    hooks.progress = [&](float f) {
+        seen.append(f);
+        target.lastProgress = f;
+    };
+    int pending = 0;
+    hooks.pending = [&pending] { ++pending; };
+    PrintRun::run(engine->PrintFile(), engine->Title(), options(1, 3, 2), target, hooks);
+    QCOMPARE(seen.first(), 0.0f);
+    QCOMPARE(target.progressAtCopyEnd, (QList<float> {0.5f, 1.0f}));
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    QVERIFY(pending > 2 * 3);
+}
+
+void tst_PrintRun::missingImageStopsTheRun()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("gone.png"));
+    auto engine = std::make_unique<VellumPrinter>();
+    engine->BeginDoc();
+    engine->SetScaleMode(5);
+    engine->SetFont(QStringLiteral("arial"), 12, 0);
+    engine->TextOut(1.0, QStringLiteral("before"));
+    engine->ImageOut(missing, 1, 2, 1, 1);
+    engine->TextOut(1.0, QStringLiteral("after"));
+    engine->EndDoc();
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    try {
+        PrintRun::runPrintJob(engine->PrintFile(), engine->Title(), options(1, 1, 1), printer, {});
+        QFAIL("a missing picture must stop the run");
+    } catch (const VellumError &error) {
+        QCOMPARE(error.kind(), VellumError::Kind::Picture);
+        QVERIFY2(error.message().contains(missing), qPrintable(error.message()));
+    }
+
+    // The same run on the log target stops at the failing record.
+    class Failing : public LogTarget
+    {
+    public:
+        void replay(const ReportFormat::Record &record) override
+        {
+            if (record.keyword() == ReportFormat::Keyword::ImageOut)
+                throw VellumError(VellumError::Kind::Picture, QStringLiteral("no picture"));
+            LogTarget::replay(record);
+        }
+    } target;
+    QVERIFY_THROWS_EXCEPTION(VellumError,
+        PrintRun::run(engine->PrintFile(), engine->Title(), options(1, 1, 2), target, {}));
+    QCOMPARE(target.log.join(u' '), QStringLiteral("begin: font1 before abort"));
+}
+
+void tst_PrintRun::printReportShowsTheFailure()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString missing = dir.filePath(QStringLiteral("logo.png"));
+    auto engine = std::make_unique<VellumPrinter>();
+    engine->BeginDoc();
+    engine->SetScaleMode(5);
+    engine->ImageOut(missing, 1, 1, 1, 1);
+    engine->EndDoc();
+    engine->SetShowProgress(true);
+    // Printing goes to a file here, never to a real queue.
+    QPrinter &printer = ProcessPrinter::currentPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+
+    QStringList dialogs;
+    QString message;
+    QTimer driver;
+    driver.setInterval(10);
+    connect(&driver, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            dialogs.append(QStringLiteral("box"));
+            message = box->text();
+            box->accept();
+        } else if (modal->objectName() == QLatin1String("PrintOptForm")) {
+            dialogs.append(modal->windowTitle());
+            modal->findChild<QPushButton *>(QStringLiteral("OkBtn"))->click();
+        }
+    });
+    driver.start();
+    PrintJobs::printReport(*engine);
+    driver.stop();
+    printer.setOutputFileName(QString());
+    QCOMPARE(dialogs, (QStringList {"Print Options", "box"}));
+    QVERIFY2(message.contains(missing), qPrintable(message));
+}
+
+void tst_PrintRun::cupsQueuePrintsTheRange()
+{
+    const QString queue = QStringLiteral("RouvelPDF");
+    if (!ProcessPrinter::installedPrinterNames().contains(queue))
+        QSKIP("No CUPS queue RouvelPDF: run scripts/pdf-printer.sh as root first.");
+    const QString folder = cupsPdfFolder();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        QSKIP("cups-pdf has no output folder set in /etc/cups/cups-pdf.conf.");
+    // An earlier test may have sent the process printer to a file.
+    ProcessPrinter::currentPrinter().setOutputFileName(QString());
+    QVERIFY(ProcessPrinter::selectPrinter(queue));
+
+    const QString title = QStringLiteral("RangeTest%1").arg(QDateTime::currentMSecsSinceEpoch());
+    auto engine = fivePages(title);
+    try {
+        PrintRun::runPrintJob(engine->PrintFile(), engine->Title(), options(2, 3, 2),
+            ProcessPrinter::currentPrinter(), {});
+    } catch (const VellumError &error) {
+        QFAIL(qPrintable(error.message()));
+    }
+
+    // cups-pdf works behind the scheduler: wait for both copies, each file complete.
+    QStringList files;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (files = QDir(folder).entryList({QStringLiteral("*%1*.pdf").arg(title)}, QDir::Files),
+            files.size() == 2 && pdfPages(QDir(folder).filePath(files.at(0))) == 2
+                && pdfPages(QDir(folder).filePath(files.at(1))) == 2),
+        60000);
+
+    for (const QString &file : files) {
+        const QString path = QDir(folder).filePath(file);
+        const QList<PdfWord> words = pdfWords(path);
+        QStringList texts;
+        for (const PdfWord &w : words)
+            texts.append(QStringLiteral("%1:%2").arg(w.page).arg(w.text));
+        QCOMPARE(texts, (QStringList {"1:Page2", "1:Marker2", "2:Page3", "2:Marker3"}));
+        QVERIFY2(pdfInfo(path, QStringLiteral("Page size")).startsWith(QLatin1String("612 x 792")),
+            qPrintable(pdfInfo(path, QStringLiteral("Page size"))));
+        // Positions in points from the paper's top-left corner: 1 inch is 72 points. The box
+        // pdftotext gives ends at the font's descent below the baseline; the recorded y is the
+        // top of the line, the font's ascent above it.
+        const double tolerance = 0.02 * 72;
+        for (const PdfWord &w : words) {
+            const bool marker = w.text.startsWith(QLatin1String("Marker"));
+            const int points = 10 + w.text.right(1).toInt();
+            const QFontMetricsF metrics(
+                TextMeasurer::twipsFont(QStringLiteral("arial"), points, false, false, false));
+            const double lineTop = w.yMax - (metrics.descent() + metrics.ascent()) / 20.0;
+            const double x = marker ? 4.25 * 72 : 72;
+            const double y = marker ? 5.5 * 72 : 72;
+            QVERIFY2(qAbs(w.xMin - x) <= tolerance,
+                qPrintable(QStringLiteral("%1 x %2").arg(w.text).arg(w.xMin)));
+            QVERIFY2(qAbs(lineTop - y) <= tolerance,
+                qPrintable(QStringLiteral("%1 y %2").arg(w.text).arg(lineTop)));
+        }
+        QFile::remove(path);
+    }
+}
+
+QTEST_MAIN(tst_PrintRun)
+#include "tst_printrun.moc"

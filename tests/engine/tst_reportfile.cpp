@@ -1,0 +1,481 @@
+#include "ReportFormat.h"
+#include "ReportReader.h"
+#include "VellumPrinter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace ReportFormat;
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QByteArray recordBytes(const QByteArray &file, int n)
+{
+    return file.mid(qsizetype(n - 1) * RecordSize, RecordSize);
+}
+
+qint16 int16In(const QByteArray &rec, int offset)
+{
+    return qFromLittleEndian<qint16>(rec.constData() + offset);
+}
+
+double doubleIn(const QByteArray &rec, int offset)
+{
+    RecordBytes r {};
+    std::memcpy(r.data(), rec.constData(), RecordSize);
+    return doubleAt(r, offset);
+}
+
+using Setter = std::function<void(VellumPrinter &)>;
+using Getter = std::function<QVariant(const VellumPrinter &)>;
+
+} // namespace
+
+class ReportFileTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        for (const QString &path : std::as_const(m_reports))
+            QFile::remove(path);
+        m_reports.clear();
+    }
+
+    void fileGrowsByRecords()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        QCOMPARE(QFileInfo(engine.PrintFile()).size(), 256);
+        engine.TextOut(1.0, QStringLiteral("Hello"));
+        engine.EndDoc();
+        const QByteArray file = fileBytes(engine.PrintFile());
+        QCOMPARE(file.size(), 768);
+        QCOMPARE(recordBytes(file, 2).mid(KeywordOffset, 8), QByteArray("TEXTOUT "));
+        QCOMPARE(recordBytes(file, 3).mid(KeywordOffset, 8), QByteArray("ENDDOC  "));
+        QCOMPARE(recordBytes(file, 3).mid(10), QByteArray(246, '\0'));
+        QCOMPARE(engine.TotalPages(), qint16(1));
+    }
+
+    void reportFileIsPrivateAndNamed()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QFileInfo info(engine.PrintFile());
+        m_reports << info.absoluteFilePath();
+        QVERIFY(info.fileName().startsWith(QStringLiteral("RPRT")));
+        QCOMPARE(info.absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QCOMPARE(info.permissions()
+                & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                    | QFileDevice::WriteOther),
+            QFileDevice::Permissions());
+
+        // Each report gets a new file; the previous one stays on disk.
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        QVERIFY(engine.PrintFile() != info.absoluteFilePath());
+        QVERIFY(info.exists());
+    }
+
+    void headerDefaultsAndEngineValues()
+    {
+        VellumPrinter engine;
+        QCOMPARE(engine.ScaleMode(), qint16(0));
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        QCOMPARE(engine.ScaleMode(), qint16(0));
+        QCOMPARE(engine.Orientation(), qint16(0));
+        QCOMPARE(engine.Spacing(), 1.3);
+        QCOMPARE(engine.Page(), qint16(1));
+        QVERIFY(engine.ShowPreviewSave());
+
+        QByteArray header = fileBytes(engine.PrintFile());
+        QCOMPARE(int16In(header, HeaderField::Orientation), qint16(1));
+        QCOMPARE(int16In(header, HeaderField::ScaleMode), qint16(5));
+        QCOMPARE(doubleIn(header, HeaderField::Spacing), 1.3);
+        QCOMPARE(int16In(header, HeaderField::AutoHeadings), qint16(0));
+        QCOMPARE(header.mid(HeaderField::AutoHeadingsFontName, 100),
+            QByteArray("Arial") + QByteArray(95, ' '));
+        QCOMPARE(int16In(header, HeaderField::AutoHeadingsFontSize), qint16(12));
+        QCOMPARE(
+            qFromLittleEndian<qint32>(header.constData() + HeaderField::AutoHeadingsFontAttr), 0);
+        QCOMPARE(int16In(header, HeaderField::AutoNewPage), qint16(0));
+        QCOMPARE(header.mid(HeaderField::Title, 100), QByteArray(100, ' '));
+        QCOMPARE(header.mid(HeaderField::Reserved), QByteArray(34, '\0'));
+
+        // Values set on one report stay in the engine; the next header gets the defaults,
+        // except AutoNewPage, which is the engine's.
+        engine.SetScaleMode(7);
+        engine.SetAutoNewPage(true);
+        engine.SetTitle(QStringLiteral("First"));
+        engine.EndDoc();
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        QCOMPARE(engine.ScaleMode(), qint16(7));
+        QCOMPARE(engine.Title(), QStringLiteral("First"));
+        header = fileBytes(engine.PrintFile());
+        QCOMPARE(int16In(header, HeaderField::ScaleMode), qint16(5));
+        QCOMPARE(int16In(header, HeaderField::AutoNewPage), qint16(-1));
+        QCOMPARE(header.mid(HeaderField::Title, 100), QByteArray(100, ' '));
+    }
+
+    void keywordPadding_data()
+    {
+        QTest::addColumn<Setter>("record");
+        QTest::addColumn<QByteArray>("keyword");
+        QTest::newRow("SETFONT") << Setter([](VellumPrinter &e) { e.SetFont("Arial", 10, 0); })
+                                 << QByteArray("SETFONT ");
+        QTest::newRow("TEXTOUT") << Setter([](VellumPrinter &e) { e.TextOut(0, "x"); })
+                                 << QByteArray("TEXTOUT ");
+        QTest::newRow("LINEOUT") << Setter([](VellumPrinter &e) { e.LineOut(0, 0, 1, 1); })
+                                 << QByteArray("LINEOUT ");
+        QTest::newRow("BOXOUT") << Setter([](VellumPrinter &e) { e.BoxOut(0, 0, 1, 1); })
+                                << QByteArray("BOXOUT  ");
+        QTest::newRow("IMAGEOUT") << Setter([](VellumPrinter &e) {
+            e.ImageOut("a.png", 0, 0, 0, 0);
+        }) << QByteArray("IMAGEOUT");
+        QTest::newRow("NEWPAGE") << Setter([](VellumPrinter &e) { e.NewPage(); })
+                                 << QByteArray("NEWPAGE ");
+        QTest::newRow("ENDDOC") << Setter([](VellumPrinter &e) { e.EndDoc(); })
+                                << QByteArray("ENDDOC  ");
+    }
+
+    void keywordPadding()
+    {
+        QFETCH(Setter, record);
+        QFETCH(QByteArray, keyword);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        record(engine);
+        const QByteArray rec = recordBytes(fileBytes(engine.PrintFile()), 2);
+        QCOMPARE(rec.size(), 256);
+        QCOMPARE(int16In(rec, PageOffset), qint16(1));
+        QCOMPARE(rec.mid(KeywordOffset, KeywordSize), keyword);
+        QCOMPARE(
+            ReportFormat::keywordOf(rec.constData() + KeywordOffset) == Keyword::Unknown, false);
+    }
+
+    void shapeAndFontLayouts()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.SetFont(QStringLiteral(" Times "), 14, 1 + 4 + 8);
+        engine.LineOut(1.5, 2.5, 3.5, 4.5);
+        engine.ImageOut(QStringLiteral("/tmp/logo.png"), 1, 2, 0, 3);
+        const QByteArray file = fileBytes(engine.PrintFile());
+        const QByteArray font = recordBytes(file, 2);
+        QCOMPARE(font.mid(FontField::Name, 200), QByteArray(" Times ") + QByteArray(193, ' '));
+        QCOMPARE(int16In(font, FontField::Size), qint16(14));
+        QCOMPARE(int16In(font, FontField::Bold), qint16(-1));
+        QCOMPARE(int16In(font, FontField::Italic), qint16(-1));
+        QCOMPARE(int16In(font, FontField::Underline), qint16(0));
+        QCOMPARE(font.mid(218), QByteArray(38, '\0'));
+        const QByteArray line = recordBytes(file, 3);
+        QCOMPARE(doubleIn(line, ShapeField::X1), 1.5);
+        QCOMPARE(doubleIn(line, ShapeField::Y2), 4.5);
+        QCOMPARE(line.mid(ShapeField::ImagePath), QByteArray(214, '\0'));
+        const QByteArray image = recordBytes(file, 4);
+        QCOMPARE(image.mid(ShapeField::ImagePath, 214),
+            QByteArray("/tmp/logo.png") + QByteArray(214 - 13, ' '));
+        QCOMPARE(doubleIn(image, ShapeField::X2), 0.0);
+        QCOMPARE(doubleIn(image, ShapeField::Y2), 3.0);
+    }
+
+    void textFields_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("plain") << QStringLiteral("Total") << QByteArray("Total");
+        QTest::newRow("accents and euro")
+            << QStringLiteral("Déjà 12 €") << QByteArray("D\xE9j\xE0 12 \x80");
+        QTest::newRow("typographic quotes")
+            << QStringLiteral("\u201Cok\u201D \u2014 \u0153") << QByteArray("\x93ok\x94 \x97 \x9C");
+        QTest::newRow("outside the code page")
+            << QStringLiteral("a\u4E2Db\U0001F600c") << QByteArray("a?b?c");
+        QTest::newRow("cut at 230") << QString(300, u'x') << QByteArray(230, 'x');
+        QTest::newRow("leading blanks kept in the file")
+            << QStringLiteral("  x") << QByteArray("  x");
+    }
+
+    void textFields()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, stored);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.TextOut(0, text);
+        const QByteArray rec = recordBytes(fileBytes(engine.PrintFile()), 2);
+        QCOMPARE(rec.mid(TextField::Text, stored.size()), stored);
+        QCOMPARE(rec.mid(TextField::Text + stored.size()), QByteArray(230 - stored.size(), ' '));
+    }
+
+    void codecRoundTrip()
+    {
+        // Every byte of the code page reads back as itself.
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        QCOMPARE(toCp1252(fromCp1252(all)), all);
+        QCOMPARE(fromCp1252(QByteArray("\x80\x8A\xFF")), QStringLiteral("€Šÿ"));
+    }
+
+    void titleRewriteKeepsAppendPosition()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        for (int i = 0; i < 10; ++i)
+            engine.TextOut(i, QString::number(i));
+        engine.SetTitle(QStringLiteral("Bill of lading"));
+        engine.TextOut(0, QStringLiteral("eleventh"));
+        const QByteArray file = fileBytes(engine.PrintFile());
+        QCOMPARE(file.size(), 12 * 256);
+        QCOMPARE(recordBytes(file, 12).mid(TextField::Text, 8), QByteArray("eleventh"));
+        QCOMPARE(recordBytes(file, 11).mid(TextField::Text, 1), QByteArray("9"));
+        QCOMPARE(
+            file.mid(HeaderField::Title, 100), QByteArray("Bill of lading") + QByteArray(86, ' '));
+        QCOMPARE(int16In(file, HeaderField::ScaleMode), qint16(5));
+    }
+
+    void headerBackedSetsNeedAnOpenReport_data()
+    {
+        QTest::addColumn<Setter>("set");
+        QTest::addColumn<Getter>("get");
+        QTest::newRow("ScaleMode")
+            << Setter([](VellumPrinter &e) { e.SetScaleMode(5); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.ScaleMode()); });
+        QTest::newRow("Orientation")
+            << Setter([](VellumPrinter &e) { e.SetOrientation(2); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.Orientation()); });
+        QTest::newRow("Spacing") << Setter([](VellumPrinter &e) {
+            e.SetSpacing(2);
+        }) << Getter([](const VellumPrinter &e) { return QVariant(e.Spacing()); });
+        QTest::newRow("AutoHeadings")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadings(true); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.AutoHeadings()); });
+        QTest::newRow("AutoHeadingsFontName")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontName("Times"); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.AutoHeadingsFontName()); });
+        QTest::newRow("AutoHeadingsFontSize")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontSize(20); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.AutoHeadingsFontSize()); });
+        QTest::newRow("AutoHeadingsFontAttr")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontAttr(1); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.AutoHeadingsFontAttr()); });
+        QTest::newRow("AutoNewPage")
+            << Setter([](VellumPrinter &e) { e.SetAutoNewPage(true); })
+            << Getter([](const VellumPrinter &e) { return QVariant(e.AutoNewPage()); });
+        QTest::newRow("Title") << Setter([](VellumPrinter &e) {
+            e.SetTitle("T");
+        }) << Getter([](const VellumPrinter &e) { return QVariant(e.Title()); });
+        QTest::newRow("TextOut") << Setter([](VellumPrinter &e) { e.TextOut(0, "x"); })
+                                 << Getter([](const VellumPrinter &e) { return QVariant(e.X()); });
+        QTest::newRow("NewPage") << Setter([](VellumPrinter &e) {
+            e.NewPage();
+        }) << Getter([](const VellumPrinter &e) { return QVariant(e.Page()); });
+        QTest::newRow("SetFont") << Setter([](VellumPrinter &e) { e.SetFont("Arial", 9, 0); })
+                                 << Getter([](const VellumPrinter &e) { return QVariant(e.Y()); });
+        QTest::newRow("EndDoc") << Setter([](VellumPrinter &e) {
+            e.EndDoc();
+        }) << Getter([](const VellumPrinter &e) { return QVariant(e.TotalPages()); });
+    }
+
+    void headerBackedSetsNeedAnOpenReport()
+    {
+        QFETCH(Setter, set);
+        QFETCH(Getter, get);
+        for (const bool ended : {false, true}) {
+            VellumPrinter engine;
+            if (ended) {
+                engine.BeginDoc();
+                m_reports << engine.PrintFile();
+                engine.EndDoc();
+            }
+            const QVariant before = get(engine);
+            const QByteArray fileBefore = ended ? fileBytes(engine.PrintFile()) : QByteArray();
+            try {
+                set(engine);
+                QFAIL("no file error");
+            } catch (const VellumError &error) {
+                QCOMPARE(error.kind(), VellumError::Kind::File);
+            }
+            QCOMPARE(get(engine), before);
+            if (ended)
+                QCOMPARE(fileBytes(engine.PrintFile()), fileBefore);
+        }
+    }
+
+    void memoryOnlyPropertiesBeforeBeginDoc()
+    {
+        VellumPrinter engine;
+        engine.SetZoomPercent(150);
+        engine.SetDefaultPrinter(QStringLiteral("Office"));
+        engine.SetPrintTextFile(QStringLiteral("out.txt"));
+        QCOMPARE(engine.ZoomPercent(), qint16(150));
+        QCOMPARE(engine.DefaultPrinter(), QStringLiteral("Office"));
+        QCOMPARE(engine.PrintTextFile(), QStringLiteral("out.txt"));
+        QCOMPARE(engine.PrintFile(), QString());
+        QCOMPARE(engine.TotalPages(), qint16(0));
+    }
+
+    void badUnitOrOrientationChangesNothing_data()
+    {
+        QTest::addColumn<Setter>("set");
+        QTest::newRow("ScaleMode 8") << Setter([](VellumPrinter &e) { e.SetScaleMode(8); });
+        QTest::newRow("ScaleMode -1") << Setter([](VellumPrinter &e) { e.SetScaleMode(-1); });
+        QTest::newRow("Orientation 0") << Setter([](VellumPrinter &e) { e.SetOrientation(0); });
+        QTest::newRow("Orientation 3") << Setter([](VellumPrinter &e) { e.SetOrientation(3); });
+    }
+
+    void badUnitOrOrientationChangesNothing()
+    {
+        QFETCH(Setter, set);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        const QByteArray before = fileBytes(engine.PrintFile());
+        QVERIFY_THROWS_EXCEPTION(VellumError, set(engine));
+        QCOMPARE(fileBytes(engine.PrintFile()), before);
+        QCOMPARE(engine.ScaleMode(), qint16(0));
+        QCOMPARE(engine.Orientation(), qint16(0));
+    }
+
+    void totalPagesFollowsEndDoc()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.NewPage();
+        engine.NewPage();
+        engine.EndDoc();
+        QCOMPARE(engine.TotalPages(), qint16(3));
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.TextOut(0, QStringLiteral("x"));
+        QCOMPARE(engine.TotalPages(), qint16(3));
+        engine.EndDoc();
+        QCOMPARE(engine.TotalPages(), qint16(1));
+    }
+
+    void destroyReport()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString path = engine.PrintFile();
+        m_reports << path;
+        engine.EndDoc();
+        engine.DestroyReport();
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(engine.PrintFile(), path);
+        engine.DestroyReport(); // already gone: still fine
+        QVERIFY_THROWS_EXCEPTION(VellumError, engine.TextOut(0, "x"));
+    }
+
+    void readerStopsAtTheEndOfAnUnendedReport()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.TextOut(1, QStringLiteral("a"));
+        engine.NewPage();
+        engine.TextOut(1, QStringLiteral("b"));
+        ReportReader reader(engine.PrintFile());
+        QVERIFY(reader.isOpen());
+        QCOMPARE(reader.recordCount(), 4);
+        QCOMPARE(reader.header().scaleMode, qint16(5));
+        Record record;
+        QVERIFY(reader.readRecord(4, record));
+        QCOMPARE(record.keyword(), Keyword::TextOut);
+        QCOMPARE(record.page(), qint16(2));
+        QCOMPARE(record.text(), QStringLiteral("b"));
+        QVERIFY(!reader.readRecord(5, record));
+        QVERIFY(reader.readRecord(2, record)); // back again
+        QCOMPARE(record.text(), QStringLiteral("a"));
+        QCOMPARE(reader.lastPage(), qint16(2));
+    }
+
+    void loadReport_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<int>("pages");
+
+        RecordBytes header {};
+        Header::defaults(false).writeTo(header);
+        const QByteArray head(header.data(), RecordSize);
+        const auto rec = [](const Record &r) { return QByteArray(r.bytes.data(), RecordSize); };
+        const QByteArray threePages = head + rec(Record::textOut(1, 1, 1, u"a"))
+            + rec(Record::pageMark(1, Keyword::NewPage))
+            + rec(Record::pageMark(2, Keyword::NewPage)) + rec(Record::textOut(3, 1, 1, u"c"))
+            + rec(Record::pageMark(3, Keyword::EndDoc));
+        QTest::newRow("three pages") << threePages << true << 3;
+        QTest::newRow("header only") << head << true << 0;
+        QTest::newRow("unended report") << head + rec(Record::textOut(2, 1, 1, u"a")) << true << 2;
+        QTest::newRow("not whole records") << threePages + "x" << false << 0;
+        QTest::newRow("empty file") << QByteArray() << false << 0;
+        QTest::newRow("text file") << QByteArray(512, 'a') << false << 0;
+        QByteArray badUnit = threePages;
+        badUnit[HeaderField::ScaleMode] = 9;
+        QTest::newRow("unknown unit") << badUnit << false << 0;
+        QByteArray badOrientation = threePages;
+        badOrientation[HeaderField::Orientation] = 0;
+        QTest::newRow("unknown orientation") << badOrientation << false << 0;
+    }
+
+    void loadReport()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, loads);
+        QFETCH(int, pages);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("saved.rpt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString own = engine.PrintFile();
+        m_reports << own;
+        engine.EndDoc();
+        QCOMPARE(engine.LoadReport(path), loads);
+        QCOMPARE(engine.PrintFile(), loads ? QFileInfo(path).absoluteFilePath() : own);
+        QCOMPARE(engine.TotalPages(), qint16(loads ? pages : 1));
+        // The caller's file is never deleted by the engine.
+        engine.DestroyReport();
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QFile::exists(own), loads);
+    }
+
+    void loadReportOfAMissingFile()
+    {
+        VellumPrinter engine;
+        QVERIFY(!engine.LoadReport(QStringLiteral("/nonexistent/RPRT0000")));
+        QVERIFY(!engine.LoadReport(QStringLiteral("  ")));
+        QCOMPARE(engine.PrintFile(), QString());
+    }
+
+private:
+    QStringList m_reports;
+};
+
+QTEST_MAIN(ReportFileTest)
+#include "tst_reportfile.moc"
