@@ -1,9 +1,32 @@
+#include "cli/InitCommand.h"
+
 #include <QApplication>
+#include <QCoreApplication>
+#include <QStringList>
 
 #include <cstdio>
 
+namespace {
+
+QStringList commandArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // The commands for scripts run without a display.
+    const QStringList arguments = commandArguments(argc, argv);
+    if (isInitCommand(arguments)) {
+        QCoreApplication app(argc, argv);
+        return runInitCommand(arguments);
+    }
+
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fputs("rouvel needs a graphical display: no DISPLAY or WAYLAND_DISPLAY is set.\n",

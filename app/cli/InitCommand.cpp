@@ -1,0 +1,67 @@
+#include "cli/InitCommand.h"
+
+#include "data/DataError.h"
+#include "data/Database.h"
+
+#include <QDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitError = 2;
+
+const char Usage[] = "usage: rouvel init --db FILE [--sample]";
+
+} // namespace
+
+bool isInitCommand(const QStringList &arguments)
+{
+    return !arguments.isEmpty() && arguments.first() == QLatin1String("init");
+}
+
+int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (!isInitCommand(arguments)) {
+        err << Usage << Qt::endl;
+        return ExitError;
+    }
+    QString path;
+    bool sample = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--sample")) {
+            sample = true;
+        } else if (argument == QLatin1String("--db") && i + 1 < arguments.size()
+            && path.isEmpty()) {
+            path = arguments[++i];
+        } else if (argument.startsWith(QLatin1String("--db=")) && path.isEmpty()) {
+            path = argument.mid(5);
+        } else {
+            err << "rouvel init: unexpected argument \"" << argument << "\"\n" << Usage << Qt::endl;
+            return ExitError;
+        }
+    }
+    if (path.isEmpty()) {
+        err << "rouvel init: the database file is missing (--db FILE)\n" << Usage << Qt::endl;
+        return ExitError;
+    }
+    try {
+        Database::create(path, sample);
+    } catch (const DataError &error) {
+        err << "rouvel init: " << error.message() << Qt::endl;
+        return ExitError;
+    }
+    out << "Created " << QDir::toNativeSeparators(path) << (sample ? " with the sample data." : ".")
+        << Qt::endl;
+    return ExitOk;
+}
+
+int runInitCommand(const QStringList &arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runInitCommand(arguments, out, err);
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// A stored query as the database file keeps it: its SQL, the bracketed names of its parameters
+// and, for a query whose rows can be written back, the table they come from and the result
+// columns that identify a row of that table.
+struct StoredQueryDefinition
+{
+    QString name;
+    QString sql; // parameters appear as :prmName for the bracketed [prmName]
+    QStringList parameters; // "[prmDestination]", ...
+    QString baseTable; // empty: read-only
+    QStringList keyColumns; // result columns naming the base row, e.g. "NoTrans", "NoDestination"
+    QStringList currencyColumns; // result columns holding ten-thousandths
+};
+
+// An open rate database file (rouvel.rvl). Copies share one connection, which closes with the
+// last copy; record sets keep a copy, so they never outlive their connection.
+//
+// Every save is its own transaction with synchronous writes: a power cut loses at most the save
+// in progress. Record sets read their rows at once and hold no lock between calls, so several
+// windows may each open their own Database on the same file.
+class Database
+{
+public:
+    static constexpr int SchemaVersion = 1; // PRAGMA user_version of the files this build writes
+
+    // What a look at a file, without changing it, found.
+    enum class State {
+        Ready,
+        Missing, // no file at that path
+        NotRouvel, // not SQLite, or SQLite without the rouvel tables and queries
+        TooNew, // written by a later version of rouvel
+        Unusable, // cannot be opened or written: permissions, lock, I/O
+    };
+    struct Status
+    {
+        State state = State::Missing;
+        QString cause; // one sentence, empty when Ready
+        bool ok() const { return state == State::Ready; }
+    };
+
+    // Checks a file read-only: never creates, converts or locks it for longer than the check.
+    static Status inspect(const QString &path);
+
+    // Writes a new database file with the schema, the stored queries and the rows a new file
+    // needs; with sampleData, a small set of carriers, destinations and rates as well. Refuses
+    // to replace an existing file. Throws DataError.
+    static void create(const QString &path, bool sampleData);
+
+    // Opens a file that inspect() finds Ready; throws DataError naming the path and the cause
+    // otherwise.
+    static Database open(const QString &path);
+
+    Database() = default; // not open; every use throws
+    bool isOpen() const { return m_shared != nullptr; }
+
+    QString path() const;
+    QSqlDatabase connection() const;
+
+    // The stored query of that name (e.g. "RequêteNEWYORK"); throws DataError if unknown.
+    const StoredQueryDefinition &storedQuery(const QString &name) const;
+    QStringList storedQueryNames() const;
+
+    // Columns of a table that hold currency (ten-thousandths).
+    QStringList currencyFields(const QString &table) const;
+
+    // Makes sure the next read sees what other connections saved: an empty transaction.
+    // SQLite keeps no read cache across transactions, so nothing else is needed.
+    void refresh();
+
+    // Runs fn inside one transaction and commits it; rolls back and rethrows on failure.
+    template<typename Fn> void inTransaction(Fn &&fn);
+
+    // Connection-level failures carry the path and the QSqlError text.
+    [[noreturn]] void fail(const QString &what, const QString &cause) const;
+
+private:
+    struct Shared;
+    explicit Database(std::shared_ptr<Shared> shared);
+    const Shared &shared() const;
+    void begin();
+    void commit();
+    void rollback();
+
+    std::shared_ptr<Shared> m_shared;
+};
+
+template<typename Fn> void Database::inTransaction(Fn &&fn)
+{
+    begin();
+    try {
+        fn();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    commit();
+}
