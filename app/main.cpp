@@ -1,4 +1,8 @@
+#include "DatabaseStartup.h"
+#include "ModMAJ.h"
+#include "ModRouvel.h"
 #include "cli/InitCommand.h"
+#include "cli/QuoteCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,6 +20,12 @@ QStringList commandArguments(int argc, char *argv[])
     return arguments;
 }
 
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -26,13 +36,20 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return runInitCommand(arguments);
     }
+    if (!arguments.isEmpty() && arguments.first() == u"quote") {
+        QCoreApplication app(argc, argv);
+        return runQuoteCommand(arguments);
+    }
 
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fputs("rouvel needs a graphical display: no DISPLAY or WAYLAND_DISPLAY is set.\n",
+    if (!hasDisplay()) {
+        std::fputs("rouvel needs a graphical display: no DISPLAY or WAYLAND_DISPLAY is set "
+                   "(try: xvfb-run rouvel).\n",
                    stderr);
         return 1;
     }
+
     QApplication app(argc, argv);
-    return 0;
+    if (!ModMAJ::Main())
+        return 1;
+    return app.exec();
 }

@@ -1,0 +1,77 @@
+#include "ModMAJ.h"
+
+#include "DatabaseStartup.h"
+#include "ModRouvel.h"
+#include "ModVerifWin.h"
+#include "logorouvel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+namespace ModMAJ {
+
+namespace {
+    std::function<void()> &programEndHandler()
+    {
+        static std::function<void()> handler;
+        return handler;
+    }
+} // namespace
+
+bool Main()
+{
+    // The regional check's message box takes the program's title as caption.
+    QCoreApplication::setApplicationName(QStringLiteral("rouvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ROUVEL_VERSION));
+
+    if (!ModVerifWin::checkRegionalSettings())
+        return false;
+
+    setFilePaths(QCoreApplication::applicationDirPath());
+
+    // Before the splash loads the windows that bind to the database.
+    if (!DatabaseStartup::ensureReady(ModRouvel::dbPath, nullptr))
+        return false;
+
+    // Hidden windows stay loaded between uses, so the program must not end merely because no
+    // window is visible for a moment; the windows that end it call endProgram().
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+
+    auto *splash = new logorouvel;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, splash, &QObject::deleteLater);
+    splash->show();
+    return true;
+}
+
+void setFilePaths(const QString &programFolder)
+{
+    ModRouvel::dbPath = programFolder + QDir::separator() + QStringLiteral("rouvel.rvl");
+    ModRouvel::helpPath = programFolder + QDir::separator() + QStringLiteral("rouvel.hlp");
+}
+
+void endProgram()
+{
+    if (programEndHandler()) {
+        programEndHandler()();
+        return;
+    }
+    QCoreApplication::exit(0);
+}
+
+void setProgramEndHandler(std::function<void()> handler)
+{
+    programEndHandler() = std::move(handler);
+}
+
+QWidget *loadedWindow(const QString &windowName)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->objectName() == windowName)
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace ModMAJ

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+class QSvgRenderer;
+
+// A picture of the splash window drawn from an SVG resource at the screen's pixel density.
+// A picture of several bands stacked vertically shows one band at a time; without a resource
+// it is a transparent area that only reports clicks.
+class SplashPicture : public QWidget
+{
+    Q_OBJECT
+public:
+    SplashPicture(const QString &svgResource, int bandCount, QWidget *parent = nullptr);
+
+    int bandCount() const { return m_bandCount; }
+    int band() const { return m_band; }
+    void setBand(int band);
+
+    // True when the resource was given and loads as a drawable picture.
+    bool hasPicture() const;
+
+    // The band on display as painted, for checking the artwork.
+    QImage renderBand(int band, const QSize &size, qreal devicePixelRatio) const;
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QSvgRenderer *m_renderer = nullptr;
+    int m_bandCount = 1;
+    int m_band = 0;
+    QPixmap m_sheet; // every band, rendered once at the current size and density
+};

@@ -1,0 +1,27 @@
+#include "frmMAJtrans.h"
+
+#include "ModMAJ.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+frmMAJtrans::frmMAJtrans(QWidget *parent)
+    : StandInWindow(QStringLiteral("frmMAJtrans"), QStringLiteral("Carriers"), parent)
+{
+}
+
+void frmMAJtrans::showEvent(QShowEvent *event)
+{
+    // The main window is loaded before this one and stays loaded for the whole run.
+    if (!returnTo())
+        setReturnTo(ModMAJ::loadedWindow(QStringLiteral("entreval")));
+    StandInWindow::showEvent(event);
+}
+
+void frmMAJtrans::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    // The user's close box ends the program; closing from code does not.
+    if (event->spontaneous())
+        ModMAJ::endProgram();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QCloseEvent;
+class QTimer;
+class SplashPicture;
+class entreval;
+class frmChgTarif;
+class frmMAJtrans;
+
+// The splash window "Shipping management". It loads the main, carrier and rate windows hidden,
+// animates until the user presses a key or clicks, then hands over to the main window.
+class logorouvel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit logorouvel(QWidget *parent = nullptr);
+    ~logorouvel() override;
+
+    static constexpr int frameCount = 6;
+    static constexpr int tickMilliseconds = 200;
+
+    bool animating() const { return m_animating; }
+    int frameNo() const { return m_frameNo; }
+    // The band of the strip on display.
+    int shownFrame() const;
+
+    // Keys that type a character dismiss the splash; modifiers, arrows and function keys
+    // alone do not.
+    static bool isCharacterKey(int key, const QString &text);
+
+    // The windows loaded here; null once the close box has unloaded them.
+    QWidget *mainWindow() const;
+    QWidget *carrierWindow() const;
+    QWidget *rateWindow() const;
+
+public slots:
+    void tick();
+    void dismiss();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void showFrame(int frame);
+    void unloadWindows();
+
+    bool m_animating = false;
+    int m_frameNo = 0;
+    bool m_dismissed = false;
+
+    QTimer *m_timer = nullptr;
+    SplashPicture *m_logo = nullptr;
+    SplashPicture *m_animation = nullptr;
+    SplashPicture *m_smallPicture = nullptr;
+    SplashPicture *m_clickArea = nullptr;
+
+    // Top-level windows without a parent, so hiding or closing the splash leaves them alone.
+    std::unique_ptr<entreval> m_main;
+    std::unique_ptr<frmMAJtrans> m_carriers;
+    std::unique_ptr<frmChgTarif> m_rates;
+};

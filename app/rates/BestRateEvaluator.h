@@ -1,0 +1,82 @@
+#pragma once
+
+#include "rates/BestRateState.h"
+#include "rates/HandOff.h"
+#include "rates/RateQueries.h"
+
+#include <QString>
+
+#include <optional>
+
+struct RateLookup;
+
+// The best-rate evaluation of the main window without the window: shipment entry, the weight
+// and pallet lookups, the choice of the price to display, the picks of another carrier and the
+// hand-off to the bill of lading. It writes the shared globals of ModRouvel as the window does;
+// the window only mirrors state() in its widgets.
+class BestRateEvaluator
+{
+public:
+    static QString emptyResultMessage();
+    static QString bestRateTitle();
+    static QString otherChoiceTitle();
+
+    BestRateEvaluator() = default;
+    explicit BestRateEvaluator(Database db);
+
+    // Binds the evaluation to an open file; without one nothing can be evaluated.
+    void setDatabase(Database db);
+    bool hasDatabase() const { return m_queries.has_value(); }
+
+    const BestRateState &state() const { return m_state; }
+    double weight() const; // W
+    double pallets() const; // P
+
+    // Reads the destinations. Throws DataError.
+    void load();
+    // The window became active again: clears the result and the picks, sees what other
+    // windows saved, purges the bill-of-lading work rows and re-reads the destinations.
+    void activate();
+    // Clears the result display.
+    void cachelistes();
+
+    // Every keystroke in the two fields clears the result.
+    void setWeightText(const QString &text);
+    void setPalletText(const QString &text);
+
+    // The user chose entry `index` of the destination box: runs one evaluation. Returns the text
+    // of the message box to show, empty when there is none.
+    QString chooseDestination(int index);
+
+    // A click on the rate entry of that row of the weight or pallet lists; false when there is
+    // no such entry on screen.
+    bool pickWeight(int row);
+    bool pickPallet(int row);
+
+    // What "Prepare bill of lading" would hand on now.
+    HandOff handOff() const;
+    // Hands it on through ModRouvel and clears the result; false (nothing changed) when the
+    // command is not available.
+    bool prepareBillOfLading();
+
+private:
+    void getPrixMin();
+    void weightLookup(double w);
+    void bracketLookup(const RateLookup &lookup);
+    void calculLTL();
+    void calculPrixMin();
+    void calcultotalpoids();
+    void palletLookup(const RateLookup &lookup);
+    void calcultotalpalettes();
+    RateList runLookup(const RateLookup &lookup) const;
+    // Fills rows from the lookup; false when it gave no row or failed.
+    bool loadLookup(RateList &rows, const RateLookup &lookup) const;
+    void storeAmounts() const;
+
+    bool displayByWeight();
+    bool displayByPallets();
+    void applyCarrierMinimum(double w);
+
+    std::optional<RateQueries> m_queries;
+    BestRateState m_state;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/Currency.h"
+#include "rates/RateList.h"
+#include "rates/RateQueries.h"
+
+#include <QList>
+#include <QString>
+
+// What the main window shows and remembers between an evaluation and the picks that follow.
+// The names are those the rest of rouvel knows them by.
+struct BestRateState
+{
+    // The field texts; W and P are their numericValue.
+    QString weightText;
+    QString palletText;
+
+    QList<DestinationEntry> destRows;
+    int destIndex = -1; // the entry the destination box shows; -1: the prompt
+
+    RateList weightRows;
+    RateList palletRows;
+    RateList minRows;
+    RateList ltlRows;
+
+    QString weightPriceText; // empty or "0" when there is none
+    QString palletPriceText;
+    QString weightCarrier;
+    QString palletCarrier;
+    Currency weightRate; // first weight row: a rate per 100 lbs, or a minimum price
+    Currency palletRate;
+    Currency chosenRate; // the rate behind the price on display
+    Currency bestPrice; // the price the evaluation displayed; picks are compared with it
+    bool minListMode = false; // the weight lists show minimum prices
+    Currency minListFirstPrice;
+
+    // The picked carrier's own minimum price and LTL rate, as text (empty when it has none).
+    QString carrierMinPrice;
+    QString carrierLtlRate;
+    bool ltlApplied = false;
+    Currency ltlRate;
+
+    QString resultTitle; // "Best rate", "Other choice" or empty
+    QString resultCarrier;
+    QString resultPrice; // as formatAmount writes it
+    QString rateNote; // shown in red
+
+    bool weightListsShown = false;
+    bool palletListsShown = false;
+    bool prepareShown = false; // "Prepare bill of lading"
+    bool indicatorShown = true; // the idle picture; hidden, it uncovers the result picture
+};

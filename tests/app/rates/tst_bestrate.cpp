@@ -1,0 +1,755 @@
+#include "BestRateFixture.h"
+
+#include "ModRouvel.h"
+#include "core/NumericText.h"
+#include "data/DataError.h"
+#include "rates/BestRateEvaluator.h"
+#include "rates/RateList.h"
+#include "rates/RateLookup.h"
+
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+Currency dollars(double value) { return Currency::fromDouble(value); }
+
+void resetGlobals()
+{
+    ModRouvel::destNo = 0;
+    ModRouvel::destName.clear();
+    ModRouvel::carrierName.clear();
+    ModRouvel::blCarrierName.clear();
+    ModRouvel::blPrice = Currency();
+    ModRouvel::blRate = Currency();
+    ModRouvel::blWeight = 0;
+    ModRouvel::blPallets = 0;
+    ModRouvel::weightChosen = false;
+    ModRouvel::palletChosen = false;
+    ModRouvel::weightClickRate = Currency();
+    ModRouvel::palletClickRate = Currency();
+}
+
+} // namespace
+
+class tst_BestRate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void lookupChoice_data();
+    void lookupChoice();
+    void rateText_data();
+    void rateText();
+
+    void evaluation_data();
+    void evaluation();
+    void weightPick_data();
+    void weightPick();
+    void palletPick_data();
+    void palletPick();
+    void picksNeedAShownEntry();
+    void lastPickDecidesTheHandedRate();
+    void prepareHandsOnAndClearsTheResult();
+    void fieldChangeClearsTheResult();
+    void activationRefreshesAndPurges();
+    void noDatabaseEvaluatesNothing();
+
+private:
+    // Types the two fields and chooses the destination, as the clerk does.
+    QString evaluate(const QString &destination, const QString &weight, const QString &pallets);
+    int indexOf(const QString &destination) const;
+
+    std::unique_ptr<BestRateFixture> m_fixture;
+    std::unique_ptr<BestRateEvaluator> m_logic;
+};
+
+void tst_BestRate::initTestCase() { m_fixture = std::make_unique<BestRateFixture>(); }
+
+void tst_BestRate::init()
+{
+    resetGlobals();
+    m_logic = std::make_unique<BestRateEvaluator>(Database::open(m_fixture->path()));
+    m_logic->load();
+}
+
+int tst_BestRate::indexOf(const QString &destination) const
+{
+    const auto &rows = m_logic->state().destRows;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).name == destination)
+            return int(i);
+    }
+    return -1;
+}
+
+QString tst_BestRate::evaluate(
+    const QString &destination, const QString &weight, const QString &pallets)
+{
+    m_logic->setWeightText(weight);
+    m_logic->setPalletText(pallets);
+    const int index = indexOf(destination);
+    if (index < 0)
+        qFatal("fixture has no destination %s", qPrintable(destination));
+    return m_logic->chooseDestination(index);
+}
+
+void tst_BestRate::lookupChoice_data()
+{
+    QTest::addColumn<double>("weight");
+    QTest::addColumn<QString>("weightQuery");
+    QTest::addColumn<QString>("weightField");
+    QTest::addColumn<double>("pallets");
+    QTest::addColumn<QString>("palletQuery"); // empty: no lookup
+
+    QTest::newRow("0 lbs, 0 pallets") << 0.0 << "TriLTL"
+                                      << "fLTL" << 0.0 << "";
+    QTest::newRow("499 lbs, 1 pallet") << 499.0 << "TriLTL"
+                                       << "fLTL" << 1.0 << "Trinp1";
+    QTest::newRow("500 lbs, 2.5 pallets") << 500.0 << "Trip500"
+                                          << "fp500" << 2.5 << "";
+    QTest::newRow("999.5 lbs, 9 pallets") << 999.5 << "Trip500"
+                                          << "fp500" << 9.0 << "Trinp9";
+    QTest::newRow("1000 lbs, 9.5 pallets") << 1000.0 << "Trip1000"
+                                           << "fp1000" << 9.5 << "";
+    QTest::newRow("1999.99 lbs, 10 pallets") << 1999.99 << "Trip1000"
+                                             << "fp1000" << 10.0 << "Trinp10";
+    QTest::newRow("2000 lbs, 14 pallets") << 2000.0 << "Trip2000"
+                                          << "fp2000" << 14.0 << "Trinp10";
+    QTest::newRow("9999 lbs, 10.5 pallets") << 9999.0 << "Trip5000"
+                                            << "fp5000" << 10.5 << "Trinp10";
+    QTest::newRow("10000 lbs, -3 pallets") << 10000.0 << "Trip10000"
+                                           << "fp10000" << -3.0 << "";
+    QTest::newRow("25000 lbs, 0.5 pallet") << 25000.0 << "Trip10000"
+                                           << "fp10000" << 0.5 << "";
+}
+
+void tst_BestRate::lookupChoice()
+{
+    QFETCH(double, weight);
+    QFETCH(QString, weightQuery);
+    QFETCH(QString, weightField);
+    QFETCH(double, pallets);
+    QFETCH(QString, palletQuery);
+
+    QCOMPARE(RateLookup::forWeight(weight).query, weightQuery);
+    QCOMPARE(RateLookup::forWeight(weight).field, weightField);
+    const RateLookup *pallet = RateLookup::forPallets(pallets);
+    QCOMPARE(pallet ? pallet->query : QString(), palletQuery);
+    if (pallet)
+        QCOMPARE(pallet->field, palletQuery.mid(5) + QStringLiteral("pal"));
+}
+
+void tst_BestRate::rateText_data()
+{
+    QTest::addColumn<qint64>("units");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("whole") << qint64(120000) << "12.00";
+    QTest::newRow("cents") << qint64(85000) << "8.50";
+    QTest::newRow("three decimals") << qint64(81250) << "8.125";
+    QTest::newRow("four decimals") << qint64(999999) << "99.9999";
+    QTest::newRow("zero") << qint64(0) << "0.00";
+    QTest::newRow("thousands, no blank") << qint64(12345000) << "1234.50";
+    QTest::newRow("negative") << qint64(-5) << "-0.0005";
+}
+
+void tst_BestRate::rateText()
+{
+    QFETCH(qint64, units);
+    QFETCH(QString, text);
+
+    QCOMPARE(RateList::rateText(Currency::fromTenThousandths(units)), text);
+    // A click reads the entry back: the stored rate must come back exactly.
+    QCOMPARE(Currency::fromDouble(numericValue(text)).tenThousandths(), units);
+}
+
+void tst_BestRate::evaluation_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("pallets");
+    QTest::addColumn<bool>("message");
+    QTest::addColumn<QString>("carrier");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("weightField");
+    QTest::addColumn<QString>("palletField");
+    QTest::addColumn<QString>("weightPriceText");
+    QTest::addColumn<QString>("palletPriceText");
+    QTest::addColumn<bool>("weightShown");
+    QTest::addColumn<bool>("palletShown"); // also "Prepare bill of lading", not the indicator
+    QTest::addColumn<double>("chosenRate");
+
+    const QString minNote = QStringLiteral("Minimum rate ");
+    // Weight brackets, by weight alone.
+    QTest::newRow("499 lbs: LTL") << "CHICAGO"
+                                  << "499"
+                                  << "" << false << "ACME"
+                                  << "49.90 $"
+                                  << ""
+                                  << "fLTL"
+                                  << ""
+                                  << "49.90 $"
+                                  << "0" << true << false << 10.0;
+    QTest::newRow("500 lbs: p500") << "CHICAGO"
+                                   << "500"
+                                   << "" << false << "ACME"
+                                   << "45.00 $"
+                                   << ""
+                                   << "fp500"
+                                   << ""
+                                   << "45.00 $"
+                                   << "0" << true << false << 9.0;
+    QTest::newRow("999.5 lbs: p500") << "CHICAGO"
+                                     << "999.5"
+                                     << "" << false << "ACME"
+                                     << "89.96 $"
+                                     << ""
+                                     << "fp500"
+                                     << ""
+                                     << "89.96 $"
+                                     << "0" << true << false << 9.0;
+    QTest::newRow("1000 lbs: p1000") << "CHICAGO"
+                                     << "1000"
+                                     << "" << false << "ACME"
+                                     << "85.00 $"
+                                     << ""
+                                     << "fp1000"
+                                     << ""
+                                     << "85.00 $"
+                                     << "0" << true << false << 8.5;
+    QTest::newRow("1200 lbs, no pallets") << "CHICAGO"
+                                          << "1200"
+                                          << "" << false << "ACME"
+                                          << "102.00 $"
+                                          << ""
+                                          << "fp1000"
+                                          << ""
+                                          << "102.00 $"
+                                          << "0" << true << false << 8.5;
+    QTest::newRow("1 200 lbs typed with blanks and a unit") << "CHICAGO"
+                                                            << " 1 200 lbs"
+                                                            << "" << false << "ACME"
+                                                            << "102.00 $"
+                                                            << ""
+                                                            << "fp1000"
+                                                            << ""
+                                                            << "102.00 $"
+                                                            << "0" << true << false << 8.5;
+    QTest::newRow("9999 lbs: p5000") << "CHICAGO"
+                                     << "9999"
+                                     << "" << false << "BOREAL"
+                                     << "599.94 $"
+                                     << ""
+                                     << "fp5000"
+                                     << ""
+                                     << "599.94 $"
+                                     << "0" << true << false << 6.0;
+    QTest::newRow("10000 lbs: p10000") << "CHICAGO"
+                                       << "10000"
+                                       << "" << false << "CARGO'S"
+                                       << "500.00 $"
+                                       << ""
+                                       << "fp10000"
+                                       << ""
+                                       << "500.00 $"
+                                       << "0" << true << false << 5.0;
+    QTest::newRow("25000 lbs: p10000") << "CHICAGO"
+                                       << "25000"
+                                       << "" << false << "CARGO'S"
+                                       << "1 250.00 $"
+                                       << ""
+                                       << "fp10000"
+                                       << ""
+                                       << "1 250.00 $"
+                                       << "0" << true << false << 5.0;
+
+    // The minimum price against the LTL price.
+    QTest::newRow("300 lbs: LTL 30.00 under the minimum 45.00")
+        << "CHICAGO"
+        << "300"
+        << "" << false << "DELTA"
+        << "45.00 $" << minNote << "fPrixMin"
+        << ""
+        << "45.00 $"
+        << "0" << true << false << 45.0;
+    QTest::newRow("450 lbs: LTL 45.00 equals the minimum") << "CHICAGO"
+                                                           << "450"
+                                                           << "" << false << "ACME"
+                                                           << "45.00 $"
+                                                           << ""
+                                                           << "fLTL"
+                                                           << ""
+                                                           << "45.00 $"
+                                                           << "0" << true << false << 10.0;
+    QTest::newRow("minimums without LTL rates, 200 lbs") << "DENVER"
+                                                         << "200"
+                                                         << "" << false << "BOREAL"
+                                                         << "65.00 $" << minNote << "fPrixMin"
+                                                         << ""
+                                                         << "65.00 $"
+                                                         << "0" << true << false << 65.0;
+    QTest::newRow("LTL rates without minimums, 300 lbs") << "EDMONTON"
+                                                         << "300"
+                                                         << "" << false << "ACME"
+                                                         << "33.00 $"
+                                                         << ""
+                                                         << "fLTL"
+                                                         << ""
+                                                         << "33.00 $"
+                                                         << "0" << true << false << 11.0;
+
+    // Weight against pallets.
+    QTest::newRow("no weight, 3 pallets") << "CHICAGO"
+                                          << ""
+                                          << "3" << false << "ACME"
+                                          << "126.00 $"
+                                          << ""
+                                          << "fPrixMin"
+                                          << "3pal"
+                                          << "0"
+                                          << "126.00 $" << false << true << 42.0;
+    QTest::newRow("weight 140.00 against pallets 85.00") << "CHICAGO"
+                                                         << "2000"
+                                                         << "2" << false << "BOREAL"
+                                                         << "85.00 $"
+                                                         << ""
+                                                         << "fp2000"
+                                                         << "2pal"
+                                                         << "140.00 $"
+                                                         << "85.00 $" << true << true << 42.5;
+    QTest::newRow("weight 102.00 against pallets 126.00") << "CHICAGO"
+                                                          << "1200"
+                                                          << "3" << false << "ACME"
+                                                          << "102.00 $"
+                                                          << ""
+                                                          << "fp1000"
+                                                          << "3pal"
+                                                          << "102.00 $"
+                                                          << "126.00 $" << true << true << 8.5;
+    QTest::newRow("equal prices show the weight side") << "CHICAGO"
+                                                       << "1000"
+                                                       << "2" << false << "ACME"
+                                                       << "85.00 $"
+                                                       << ""
+                                                       << "fp1000"
+                                                       << "2pal"
+                                                       << "85.00 $"
+                                                       << "85.00 $" << true << true << 8.5;
+    QTest::newRow("minimum by weight beats the pallets") << "CHICAGO"
+                                                         << "300"
+                                                         << "2" << false << "DELTA"
+                                                         << "45.00 $" << minNote << "fPrixMin"
+                                                         << "2pal"
+                                                         << "45.00 $"
+                                                         << "85.00 $" << true << true << 45.0;
+    QTest::newRow("no rate for 1 pallet: the weight price") << "CHICAGO"
+                                                            << "300"
+                                                            << "1" << false << "DELTA"
+                                                            << "45.00 $" << minNote << "fPrixMin"
+                                                            << "1pal"
+                                                            << "45.00 $"
+                                                            << "" << true << true << 45.0;
+    QTest::newRow("10 pallets") << "CHICAGO"
+                                << ""
+                                << "10" << false << "BOREAL"
+                                << "280.00 $"
+                                << ""
+                                << "fPrixMin"
+                                << "10pal"
+                                << "0"
+                                << "280.00 $" << false << true << 28.0;
+    QTest::newRow("14 pallets at the 10-pallet rate") << "CHICAGO"
+                                                      << ""
+                                                      << "14" << false << "BOREAL"
+                                                      << "392.00 $"
+                                                      << ""
+                                                      << "fPrixMin"
+                                                      << "10pal"
+                                                      << "0"
+                                                      << "392.00 $" << false << true << 28.0;
+    QTest::newRow("2.5 pallets: no pallet lookup") << "CHICAGO"
+                                                   << "1200"
+                                                   << "2.5" << false << "ACME"
+                                                   << "102.00 $"
+                                                   << ""
+                                                   << "fp1000"
+                                                   << ""
+                                                   << "102.00 $"
+                                                   << "" << true << true << 8.5;
+    QTest::newRow("no p1000 rate but pallets") << "DENVER"
+                                               << "1200"
+                                               << "3" << false << "ACME"
+                                               << "150.00 $"
+                                               << ""
+                                               << "fp1000"
+                                               << "3pal"
+                                               << ""
+                                               << "150.00 $" << true << true << 50.0;
+    QTest::newRow("names with a quote") << "L'ASSOMPTION"
+                                        << "1000"
+                                        << "1" << false << "CARGO'S"
+                                        << "72.50 $"
+                                        << ""
+                                        << "fp1000"
+                                        << "1pal"
+                                        << "72.50 $"
+                                        << "100.00 $" << true << true << 7.25;
+    QTest::newRow("40 000 lbs and 40 000 pallets") << "CHICAGO"
+                                                   << "40000"
+                                                   << "40000" << false << "CARGO'S"
+                                                   << "2 000.00 $"
+                                                   << ""
+                                                   << "fp10000"
+                                                   << "10pal"
+                                                   << "2 000.00 $"
+                                                   << "1120 000.00 $" << true << true << 5.0;
+
+    // Nothing to show: the message, and no result left on screen.
+    QTest::newRow("no weight rate, no pallets") << "DENVER"
+                                                << "1200"
+                                                << "" << true << ""
+                                                << ""
+                                                << ""
+                                                << "fp1000"
+                                                << ""
+                                                << ""
+                                                << "0" << false << false << 0.0;
+    QTest::newRow("no weight rate, no 4-pallet rate") << "DENVER"
+                                                      << "1200"
+                                                      << "4" << true << ""
+                                                      << ""
+                                                      << ""
+                                                      << "fp1000"
+                                                      << "4pal"
+                                                      << ""
+                                                      << "" << false << false << 0.0;
+    QTest::newRow("destination nobody serves") << "FARGO"
+                                               << "1200"
+                                               << "3" << true << ""
+                                               << ""
+                                               << ""
+                                               << "fp1000"
+                                               << "3pal"
+                                               << ""
+                                               << "" << false << false << 0.0;
+    QTest::newRow("both fields empty") << "CHICAGO"
+                                       << ""
+                                       << "" << true << ""
+                                       << ""
+                                       << ""
+                                       << "fPrixMin"
+                                       << ""
+                                       << "0"
+                                       << "0" << false << false << 0.0;
+}
+
+void tst_BestRate::evaluation()
+{
+    QFETCH(QString, destination);
+    QFETCH(QString, weight);
+    QFETCH(QString, pallets);
+    QFETCH(bool, message);
+    QFETCH(QString, carrier);
+    QFETCH(QString, price);
+    QFETCH(QString, note);
+    QFETCH(QString, weightField);
+    QFETCH(QString, palletField);
+    QFETCH(QString, weightPriceText);
+    QFETCH(QString, palletPriceText);
+    QFETCH(bool, weightShown);
+    QFETCH(bool, palletShown);
+    QFETCH(double, chosenRate);
+
+    // An earlier result for another destination must leave nothing behind.
+    QVERIFY(evaluate(QStringLiteral("L'ASSOMPTION"), QStringLiteral("1000"), QStringLiteral("1"))
+                .isEmpty());
+    const Currency earlierBlRate = ModRouvel::blRate;
+
+    const QString shown = evaluate(destination, weight, pallets);
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(shown, message ? BestRateEvaluator::emptyResultMessage() : QString());
+    QCOMPARE(ModRouvel::destNo, m_fixture->destination(destination));
+    QCOMPARE(ModRouvel::destName, destination);
+    QCOMPARE(s.resultTitle, message ? QString() : BestRateEvaluator::bestRateTitle());
+    QCOMPARE(s.resultCarrier, carrier);
+    QCOMPARE(s.resultPrice, price);
+    QCOMPARE(s.rateNote, note);
+    QCOMPARE(s.weightRows.field(), weightField);
+    QCOMPARE(s.palletRows.field(), palletField);
+    QCOMPARE(s.weightPriceText, weightPriceText);
+    QCOMPARE(s.palletPriceText, palletPriceText);
+    QCOMPARE(s.weightListsShown, weightShown);
+    QCOMPARE(s.palletListsShown, palletShown);
+    QCOMPARE(s.prepareShown, palletShown);
+    if (message) {
+        QVERIFY(s.indicatorShown);
+        QCOMPARE(s.destIndex, -1);
+        QCOMPARE(ModRouvel::blRate, earlierBlRate);
+        return;
+    }
+    QCOMPARE(s.indicatorShown, !palletShown);
+    QCOMPARE(s.destIndex, indexOf(destination));
+    QCOMPARE(s.chosenRate, dollars(chosenRate));
+    QCOMPARE(ModRouvel::blRate, dollars(chosenRate));
+    QCOMPARE(s.bestPrice, Currency::fromDouble(numericValue(price)));
+    QCOMPARE(ModRouvel::carrierName, carrier);
+    QCOMPARE(m_logic->handOff().blWeight, roundToInt32(numericValue(weight)));
+    QCOMPARE(m_logic->handOff().blPallets, roundToInt32(numericValue(pallets)));
+}
+
+void tst_BestRate::weightPick_data()
+{
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("carrier");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<double>("clickRate");
+    QTest::addColumn<QString>("carrierMinPrice");
+    QTest::addColumn<QString>("carrierLtlRate");
+
+    const QString other = BestRateEvaluator::otherChoiceTitle();
+    const QString best = BestRateEvaluator::bestRateTitle();
+    QTest::newRow("1200 lbs, second rate: its minimum is out of reach")
+        << "1200" << 1 << other << "BOREAL"
+        << "109.20 $"
+        << "" << 9.10 << "60.00"
+        << "12.00";
+    QTest::newRow("1200 lbs, best rate again") << "1200" << 0 << best << "ACME"
+                                               << "102.00 $"
+                                               << "" << 8.50 << ""
+                                               << "";
+    QTest::newRow("300 lbs, second minimum with an LTL rate above it")
+        << "300" << 2 << other << "CARGO'S"
+        << "60.00 $"
+        << "LTL 20.00" << 20.0 << "50.00"
+        << "20.00";
+    QTest::newRow("300 lbs, a minimum without LTL rate") << "300" << 1 << other << "EAGLE"
+                                                         << "47.00 $"
+                                                         << "Minimum rate" << 47.0 << "47.00"
+                                                         << "";
+    QTest::newRow("300 lbs, best minimum again") << "300" << 0 << best << "DELTA"
+                                                 << "45.00 $"
+                                                 << "Minimum rate" << 45.0 << ""
+                                                 << "";
+    QTest::newRow("480 lbs, an LTL rate under the carrier's minimum")
+        << "480" << 1 << other << "BOREAL"
+        << "60.00 $"
+        << "Minimum rate" << 12.0 << "60.00"
+        << "12.00";
+    QTest::newRow("480 lbs, an LTL rate above the carrier's minimum")
+        << "480" << 2 << other << "CARGO'S"
+        << "96.00 $"
+        << "LTL 20.00" << 20.0 << "50.00"
+        << "20.00";
+}
+
+void tst_BestRate::weightPick()
+{
+    QFETCH(QString, weight);
+    QFETCH(int, row);
+    QFETCH(QString, title);
+    QFETCH(QString, carrier);
+    QFETCH(QString, price);
+    QFETCH(QString, note);
+    QFETCH(double, clickRate);
+    QFETCH(QString, carrierMinPrice);
+    QFETCH(QString, carrierLtlRate);
+
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), weight, QStringLiteral("3")).isEmpty());
+    QVERIFY(m_logic->pickWeight(row));
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.resultTitle, title);
+    QCOMPARE(s.resultCarrier, carrier);
+    QCOMPARE(s.resultPrice, price);
+    QCOMPARE(s.rateNote, note);
+    QCOMPARE(s.carrierMinPrice, carrierMinPrice);
+    QCOMPARE(s.carrierLtlRate, carrierLtlRate);
+    QVERIFY(!s.ltlApplied);
+    QCOMPARE(ModRouvel::carrierName, carrier);
+    QCOMPARE(ModRouvel::weightClickRate, dollars(clickRate));
+    QVERIFY(ModRouvel::weightChosen);
+    QVERIFY(!ModRouvel::palletChosen);
+
+    const HandOff handOff = m_logic->handOff();
+    QCOMPARE(handOff.blCarrierName, carrier);
+    QCOMPARE(handOff.blPrice, Currency::fromDouble(numericValue(price)));
+    QCOMPARE(handOff.blRate, dollars(clickRate));
+    QCOMPARE(handOff.blWeight, roundToInt32(numericValue(weight)));
+    QCOMPARE(handOff.blPallets, 3);
+}
+
+void tst_BestRate::palletPick_data()
+{
+    QTest::addColumn<QString>("pallets");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("carrier");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<double>("clickRate");
+
+    QTest::newRow("4 pallets, second rate")
+        << "4" << 1 << BestRateEvaluator::otherChoiceTitle() << "BOREAL"
+        << "160.00 $" << 40.0;
+    QTest::newRow("4 pallets, best rate again")
+        << "4" << 0 << BestRateEvaluator::bestRateTitle() << "ACME"
+        << "150.00 $" << 37.5;
+    QTest::newRow("14 pallets, second rate")
+        << "14" << 1 << BestRateEvaluator::otherChoiceTitle() << "ACME"
+        << "420.00 $" << 30.0;
+}
+
+void tst_BestRate::palletPick()
+{
+    QFETCH(QString, pallets);
+    QFETCH(int, row);
+    QFETCH(QString, title);
+    QFETCH(QString, carrier);
+    QFETCH(QString, price);
+    QFETCH(double, clickRate);
+
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), QString(), pallets).isEmpty());
+    QVERIFY(m_logic->pickPallet(row));
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.resultTitle, title);
+    QCOMPARE(s.resultCarrier, carrier);
+    QCOMPARE(s.resultPrice, price);
+    QCOMPARE(s.rateNote, QString());
+    QVERIFY(ModRouvel::palletChosen);
+    QVERIFY(!ModRouvel::weightChosen);
+    QCOMPARE(ModRouvel::palletClickRate, dollars(clickRate));
+    QCOMPARE(m_logic->handOff().blRate, dollars(clickRate));
+    QCOMPARE(m_logic->handOff().blCarrierName, carrier);
+}
+
+void tst_BestRate::picksNeedAShownEntry()
+{
+    // No weight typed: the weight lists stay hidden and cannot be clicked.
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), QString(), QStringLiteral("3")).isEmpty());
+    QVERIFY(!m_logic->pickWeight(0));
+    QVERIFY(!m_logic->pickPallet(2));
+    QVERIFY(!m_logic->pickPallet(-1));
+    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
+    QCOMPARE(m_logic->state().resultCarrier, QStringLiteral("ACME"));
+
+    // Once the result is cleared, nothing on screen can be picked.
+    m_logic->setPalletText(QStringLiteral("4"));
+    QVERIFY(!m_logic->pickPallet(0));
+}
+
+void tst_BestRate::lastPickDecidesTheHandedRate()
+{
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("1200"), QStringLiteral("3")).isEmpty());
+    QCOMPARE(m_logic->handOff().blRate, dollars(8.5));
+    QVERIFY(m_logic->pickWeight(1));
+    QCOMPARE(m_logic->handOff().blRate, dollars(9.10));
+    QVERIFY(m_logic->pickPallet(1));
+    QCOMPARE(m_logic->handOff().blRate, dollars(45));
+    QCOMPARE(m_logic->handOff().blPrice, dollars(135));
+    QVERIFY(m_logic->pickWeight(2));
+    QCOMPARE(m_logic->handOff().blRate, dollars(9.80));
+    QCOMPARE(m_logic->handOff().blPrice, dollars(117.60));
+    QCOMPARE(m_logic->handOff().blCarrierName, QStringLiteral("CARGO'S"));
+
+    // At 300 lbs a weight pick shows the red minimum note; a pallet pick drops it.
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("300"), QStringLiteral("3")).isEmpty());
+    QVERIFY(m_logic->pickWeight(1));
+    QCOMPARE(m_logic->state().rateNote, QStringLiteral("Minimum rate"));
+    QVERIFY(m_logic->pickPallet(0));
+    QCOMPARE(m_logic->state().rateNote, QString());
+    QCOMPARE(m_logic->state().resultTitle, BestRateEvaluator::otherChoiceTitle());
+    QCOMPARE(m_logic->handOff().blRate, dollars(42));
+    QCOMPARE(m_logic->handOff().blPrice, dollars(126));
+}
+
+void tst_BestRate::prepareHandsOnAndClearsTheResult()
+{
+    // Weight only: the command is not offered.
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), QStringLiteral("1200"), QString()).isEmpty());
+    QVERIFY(!m_logic->state().prepareShown);
+    QVERIFY(!m_logic->prepareBillOfLading());
+    QCOMPARE(ModRouvel::blCarrierName, QString());
+
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), QStringLiteral("40000"), QStringLiteral("3"))
+                .isEmpty());
+    QVERIFY(m_logic->pickPallet(1));
+    QVERIFY(m_logic->prepareBillOfLading());
+    QCOMPARE(ModRouvel::blCarrierName, QStringLiteral("BOREAL"));
+    QCOMPARE(ModRouvel::blPrice, dollars(135));
+    QCOMPARE(ModRouvel::blRate, dollars(45));
+    QCOMPARE(ModRouvel::blWeight, 40000);
+    QCOMPARE(ModRouvel::blPallets, 3);
+    QCOMPARE(ModRouvel::destName, QStringLiteral("CHICAGO"));
+
+    const BestRateState &s = m_logic->state();
+    QVERIFY(s.resultTitle.isEmpty() && s.resultPrice.isEmpty() && s.resultCarrier.isEmpty());
+    QVERIFY(!s.weightListsShown && !s.palletListsShown && !s.prepareShown);
+    QVERIFY(!m_logic->prepareBillOfLading());
+    QCOMPARE(ModRouvel::blPrice, dollars(135));
+}
+
+void tst_BestRate::fieldChangeClearsTheResult()
+{
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("300"), QStringLiteral("3")).isEmpty());
+    QVERIFY(!m_logic->state().rateNote.isEmpty());
+    m_logic->setWeightText(QStringLiteral("3001"));
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.destIndex, -1);
+    QVERIFY(s.resultTitle.isEmpty() && s.resultCarrier.isEmpty() && s.resultPrice.isEmpty());
+    QVERIFY(s.rateNote.isEmpty());
+    QVERIFY(!s.weightListsShown && !s.palletListsShown);
+    QVERIFY(s.indicatorShown);
+    // With the price gone, the bill of lading cannot be prepared from stale figures.
+    QVERIFY(!s.prepareShown);
+    QCOMPARE(m_logic->weight(), 3001.0);
+}
+
+void tst_BestRate::activationRefreshesAndPurges()
+{
+    m_fixture->addWorkRow(true);
+    m_fixture->addWorkRow(true);
+    m_fixture->addWorkRow(false);
+    const int keptRows = m_fixture->workRows(false);
+    QVERIFY(keptRows >= 1);
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("1200"), QStringLiteral("3")).isEmpty());
+    QVERIFY(m_logic->pickWeight(1));
+    // Saved by another window while this one was hidden.
+    m_fixture->addDestination(QStringLiteral("GANDER"));
+
+    m_logic->activate();
+    const BestRateState &s = m_logic->state();
+    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
+    QVERIFY(s.resultTitle.isEmpty() && s.resultPrice.isEmpty());
+    QVERIFY(!s.prepareShown && s.indicatorShown && !s.weightListsShown);
+    QCOMPARE(m_fixture->workRows(true), 0);
+    QCOMPARE(m_fixture->workRows(false), keptRows);
+    QVERIFY(indexOf(QStringLiteral("GANDER")) >= 0);
+    QVERIFY(evaluate(QStringLiteral("GANDER"), QStringLiteral("1200"), QString())
+        == BestRateEvaluator::emptyResultMessage());
+}
+
+void tst_BestRate::noDatabaseEvaluatesNothing()
+{
+    BestRateEvaluator logic;
+    QVERIFY_THROWS_EXCEPTION(DataError, logic.load());
+    logic.setWeightText(QStringLiteral("1200"));
+    QCOMPARE(logic.chooseDestination(0), QString());
+    logic.activate();
+    QVERIFY(logic.state().resultTitle.isEmpty());
+    QVERIFY(!logic.pickWeight(0));
+    QVERIFY(!logic.prepareBillOfLading());
+}
+
+QTEST_GUILESS_MAIN(tst_BestRate)
+#include "tst_bestrate.moc"

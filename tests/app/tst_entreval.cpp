@@ -1,0 +1,232 @@
+#include "rates/BestRateFixture.h"
+
+#include "ModMAJ.h"
+#include "ModRouvel.h"
+#include "StandInWindow.h"
+#include "entreval.h"
+#include "rates/BestRateEvaluator.h"
+#include "rates/RateListModel.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class tst_entreval : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void clerkSession();
+    void emptyResultShowsTheMessage();
+    void prepareLeavesAndReturnClears();
+    void closeCommandEndsTheProgram();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        T *widget = m_window->findChild<T *>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("entreval has no %s", name);
+        return widget;
+    }
+    void chooseDestination(const QString &name);
+    void clickRate(const char *lists, int row, int column = RateListModel::RateColumn);
+    QString text(const char *label) const { return child<QLabel>(label)->text(); }
+
+    std::unique_ptr<BestRateFixture> m_fixture;
+    std::unique_ptr<entreval> m_window;
+    int m_programEnds = 0;
+};
+
+void tst_entreval::initTestCase()
+{
+    m_fixture = std::make_unique<BestRateFixture>();
+    ModMAJ::setProgramEndHandler([this] { ++m_programEnds; });
+}
+
+void tst_entreval::init()
+{
+    ModRouvel::dbPath = m_fixture->path();
+    m_window = std::make_unique<entreval>();
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void tst_entreval::cleanup() { m_window.reset(); }
+
+void tst_entreval::chooseDestination(const QString &name)
+{
+    auto *box = child<QComboBox>("destinationBox");
+    const int index = box->findText(name);
+    QVERIFY(index >= 0);
+    box->showPopup();
+    QAbstractItemView *view = box->view();
+    QTRY_VERIFY(view->isVisible());
+    const QRect rect = view->visualRect(view->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    QTRY_VERIFY(!view->isVisible());
+}
+
+void tst_entreval::clickRate(const char *lists, int row, int column)
+{
+    auto *view = child<QTableView>(lists);
+    const QRect rect = view->visualRect(view->model()->index(row, column));
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void tst_entreval::clerkSession()
+{
+    auto *weight = child<QLineEdit>("weightField");
+    auto *pallets = child<QLineEdit>("palletField");
+    auto *box = child<QComboBox>("destinationBox");
+    auto *weightLists = child<QTableView>("weightLists");
+    auto *palletLists = child<QTableView>("palletLists");
+    auto *prepare = child<QPushButton>("prepareButton");
+    auto *indicator = child<QStackedWidget>("indicator");
+
+    QVERIFY(weight->hasFocus());
+    QCOMPARE(box->currentIndex(), -1);
+    QCOMPARE(box->placeholderText(), QStringLiteral("Select destination"));
+    QVERIFY(weightLists->isHidden() && palletLists->isHidden() && prepare->isHidden());
+    const QWidget *idle = indicator->currentWidget();
+
+    QTest::keyClicks(weight, QStringLiteral("1200"));
+    QTest::keyClicks(pallets, QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+
+    QCOMPARE(text("resultTitle"), QStringLiteral("Best rate"));
+    QCOMPARE(text("resultCarrier"), QStringLiteral("ACME"));
+    QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("102.00 $"));
+    QCOMPARE(box->currentText(), QStringLiteral("CHICAGO"));
+    QVERIFY(weightLists->isVisible() && palletLists->isVisible() && prepare->isVisible());
+    QVERIFY(indicator->currentWidget() != idle);
+    QCOMPARE(weightLists->model()->rowCount(), 3);
+    QCOMPARE(weightLists->model()->index(1, RateListModel::CarrierColumn).data().toString(),
+        QStringLiteral("BOREAL"));
+    QCOMPARE(weightLists->model()->index(1, RateListModel::RateColumn).data().toString(),
+        QStringLiteral("9.10"));
+    QCOMPARE(palletLists->model()->index(0, RateListModel::RateColumn).data().toString(),
+        QStringLiteral("42.00"));
+    QCOMPARE(
+        weightLists->model()->index(0, RateListModel::RateColumn).data(Qt::ToolTipRole).toString(),
+        QStringLiteral("Click on a price to choose another carrier"));
+    QVERIFY(!weightLists->model()
+                 ->index(0, RateListModel::CarrierColumn)
+                 .data(Qt::ToolTipRole)
+                 .isValid());
+
+    // The carrier and destination columns do not pick.
+    clickRate("weightLists", 1, RateListModel::CarrierColumn);
+    clickRate("weightLists", 1, RateListModel::DestinationColumn);
+    QCOMPARE(text("resultTitle"), QStringLiteral("Best rate"));
+    QCOMPARE(text("resultCarrier"), QStringLiteral("ACME"));
+
+    clickRate("weightLists", 1);
+    QCOMPARE(text("resultTitle"), QStringLiteral("Other choice"));
+    QCOMPARE(text("resultCarrier"), QStringLiteral("BOREAL"));
+    QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("109.20 $"));
+    QVERIFY(ModRouvel::weightChosen);
+
+    clickRate("palletLists", 1);
+    QCOMPARE(text("resultCarrier"), QStringLiteral("BOREAL"));
+    QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("135.00 $"));
+    QVERIFY(ModRouvel::palletChosen && !ModRouvel::weightChosen);
+
+    // A keystroke clears the result and brings the prompt back.
+    QTest::keyClick(weight, Qt::Key_0);
+    QCOMPARE(weight->text(), QStringLiteral("12000"));
+    QCOMPARE(box->currentIndex(), -1);
+    QVERIFY(box->currentText().isEmpty());
+    QVERIFY(text("resultTitle").isEmpty() && text("resultCarrier").isEmpty());
+    QVERIFY(child<QLineEdit>("resultPrice")->text().isEmpty());
+    QVERIFY(weightLists->isHidden() && palletLists->isHidden());
+    QCOMPARE(indicator->currentWidget(), idle);
+
+    // In minimum mode the red note shows.
+    weight->clear();
+    QTest::keyClicks(weight, QStringLiteral("300"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QCOMPARE(text("rateNote"), QStringLiteral("Minimum rate "));
+    QCOMPARE(text("resultCarrier"), QStringLiteral("DELTA"));
+    QCOMPARE(weightLists->model()->headerData(RateListModel::RateColumn, Qt::Horizontal).toString(),
+        QStringLiteral("Minimum"));
+    QVERIFY(child<QLabel>("rateNote")->font().bold());
+}
+
+void tst_entreval::emptyResultShowsTheMessage()
+{
+    QString shown;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->text();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
+    chooseDestination(QStringLiteral("FARGO"));
+    QTRY_COMPARE(shown, BestRateEvaluator::emptyResultMessage());
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(text("resultTitle").isEmpty());
+    QVERIFY(child<QPushButton>("prepareButton")->isHidden());
+}
+
+void tst_entreval::prepareLeavesAndReturnClears()
+{
+    m_fixture->addWorkRow(true);
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
+    QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    clickRate("weightLists", 2);
+    QTest::mouseClick(child<QPushButton>("prepareButton"), Qt::LeftButton);
+
+    QCOMPARE(ModRouvel::blCarrierName, QStringLiteral("CARGO'S"));
+    QCOMPARE(ModRouvel::blPrice, Currency::fromDouble(117.60));
+    QCOMPARE(ModRouvel::blRate, Currency::fromDouble(9.80));
+    QCOMPARE(ModRouvel::blWeight, 1200);
+    QCOMPARE(ModRouvel::blPallets, 3);
+    QVERIFY(m_window->isHidden());
+    auto *bill
+        = qobject_cast<StandInWindow *>(ModMAJ::loadedWindow(QStringLiteral("frmDonnéesTab")));
+    QVERIFY(bill);
+    QVERIFY(bill->isVisible());
+
+    // "RETURN" brings the main window back through its activation.
+    QTest::mouseClick(bill->returnButton(), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_VERIFY(!ModRouvel::weightChosen);
+    QVERIFY(text("resultTitle").isEmpty());
+    QVERIFY(child<QLineEdit>("weightField")->hasFocus());
+    QCOMPARE(m_fixture->workRows(true), 0);
+    QCOMPARE(child<QComboBox>("destinationBox")->currentIndex(), -1);
+}
+
+void tst_entreval::closeCommandEndsTheProgram()
+{
+    const int before = m_programEnds;
+    m_window->close(); // from code: the program goes on
+    QCOMPARE(m_programEnds, before);
+    m_window->show();
+    QTest::mouseClick(child<QPushButton>("closeButton"), Qt::LeftButton);
+    QCOMPARE(m_programEnds, before + 1);
+}
+
+QTEST_MAIN(tst_entreval)
+#include "tst_entreval.moc"
