@@ -4,6 +4,7 @@
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "StandInWindow.h"
+#include "SvgPicture.h"
 #include "data/DataError.h"
 #include "rates/RateListModel.h"
 
@@ -21,12 +22,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStackedWidget>
-#include <QSvgRenderer>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -69,22 +67,6 @@ QTableView *makeRateLists(RateListModel *model, const QString &objectName, QWidg
     policy.setRetainSizeWhenHidden(true);
     view->setSizePolicy(policy);
     return view;
-}
-
-QLabel *makePicture(const QString &resource, const QString &objectName, int side, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(objectName);
-    const qreal ratio = parent->devicePixelRatioF();
-    QPixmap pixmap(QSize(side, side) * ratio);
-    pixmap.setDevicePixelRatio(ratio);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(resource);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    painter.end();
-    label->setPixmap(pixmap);
-    return label;
 }
 
 QPushButton *makeButton(const QString &caption, const QString &objectName, QWidget *parent)
@@ -171,10 +153,13 @@ void entreval::buildWidgets()
     m_indicator = new QStackedWidget(this);
     m_indicator->setObjectName(QStringLiteral("indicator"));
     m_indicator->setFixedSize(56, 56);
-    m_indicator->addWidget(makePicture(QStringLiteral(":/art/indicator-result.svg"),
-        QStringLiteral("indicatorResult"), 56, m_indicator));
-    m_indicator->addWidget(makePicture(QStringLiteral(":/art/indicator-idle.svg"),
-        QStringLiteral("indicatorIdle"), 56, m_indicator));
+    const auto addPicture = [this](const QString &resource, const QString &objectName) {
+        auto *picture = new SvgPicture(resource, 1, m_indicator);
+        picture->setObjectName(objectName);
+        m_indicator->addWidget(picture);
+    };
+    addPicture(QStringLiteral(":/art/indicator-result.svg"), QStringLiteral("indicatorResult"));
+    addPicture(QStringLiteral(":/art/indicator-idle.svg"), QStringLiteral("indicatorIdle"));
 
     auto *result = new QGridLayout;
     result->addWidget(m_resultTitle, 0, 0, 1, 2);

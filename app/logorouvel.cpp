@@ -1,7 +1,7 @@
 #include "logorouvel.h"
 
 #include "ModMAJ.h"
-#include "SplashPicture.h"
+#include "SvgPicture.h"
 #include "entreval.h"
 #include "frmChgTarif.h"
 #include "frmMAJtrans.h"
@@ -32,28 +32,28 @@ logorouvel::logorouvel(QWidget *parent)
     setWindowTitle(QStringLiteral("Shipping management"));
     setFixedSize(windowSize);
 
-    m_logo = new SplashPicture(QStringLiteral(":/art/logo.svg"), 1, this);
+    m_logo = new SvgPicture(QStringLiteral(":/art/logo.svg"), 1, this);
     m_logo->setObjectName(QStringLiteral("logo"));
     m_logo->setGeometry(logoRect);
     m_logo->setToolTip(QStringLiteral("Press any key..."));
 
-    m_smallPicture = new SplashPicture(QStringLiteral(":/art/small.svg"), 1, this);
+    m_smallPicture = new SvgPicture(QStringLiteral(":/art/small.svg"), 1, this);
     m_smallPicture->setObjectName(QStringLiteral("smallPicture"));
     m_smallPicture->setGeometry(smallPictureRect);
 
-    m_animation = new SplashPicture(QStringLiteral(":/art/strip.svg"), frameCount, this);
+    m_animation = new SvgPicture(QStringLiteral(":/art/strip.svg"), frameCount, this);
     m_animation->setObjectName(QStringLiteral("animation"));
     m_animation->setGeometry(animationRect);
     m_animation->setToolTip(QStringLiteral("Press any key..."));
 
     // Transparent: it lies over the invitation painted on the background.
-    m_clickArea = new SplashPicture(QString(), 1, this);
+    m_clickArea = new SvgPicture(QString(), 1, this);
     m_clickArea->setObjectName(QStringLiteral("clickArea"));
     m_clickArea->setGeometry(clickAreaRect);
     m_clickArea->setToolTip(QStringLiteral("APPUYEZ SUR UNE TOUCHE..."));
 
-    connect(m_logo, &SplashPicture::clicked, this, &logorouvel::dismiss);
-    connect(m_clickArea, &SplashPicture::clicked, this, &logorouvel::dismiss);
+    connect(m_logo, &SvgPicture::clicked, this, &logorouvel::dismiss);
+    connect(m_clickArea, &SvgPicture::clicked, this, &logorouvel::dismiss);
     // Clicks on the animation and the small picture stop there and do nothing.
 
     // Load: centred on the screen, frame 0 on display, and the ticks go on from frame 3.

@@ -6,7 +6,7 @@
 
 class QCloseEvent;
 class QTimer;
-class SplashPicture;
+class SvgPicture;
 class entreval;
 class frmChgTarif;
 class frmMAJtrans;
@@ -56,10 +56,10 @@ private:
     bool m_dismissed = false;
 
     QTimer *m_timer = nullptr;
-    SplashPicture *m_logo = nullptr;
-    SplashPicture *m_animation = nullptr;
-    SplashPicture *m_smallPicture = nullptr;
-    SplashPicture *m_clickArea = nullptr;
+    SvgPicture *m_logo = nullptr;
+    SvgPicture *m_animation = nullptr;
+    SvgPicture *m_smallPicture = nullptr;
+    SvgPicture *m_clickArea = nullptr;
 
     // Top-level windows without a parent, so hiding or closing the splash leaves them alone.
     std::unique_ptr<entreval> m_main;

@@ -1,6 +1,6 @@
 #include "ModMAJ.h"
 #include "ModRouvel.h"
-#include "SplashPicture.h"
+#include "SvgPicture.h"
 #include "logorouvel.h"
 
 #include <QApplication>
@@ -367,14 +367,14 @@ void tst_logorouvel::artwork()
     QFETCH(QString, resource);
     QSvgRenderer renderer(resource);
     QVERIFY2(renderer.isValid(), qPrintable(resource));
-    SplashPicture picture(resource, 1);
+    SvgPicture picture(resource, 1);
     const QImage image = picture.renderBand(0, renderer.defaultSize(), 1.0);
     QVERIFY2(colourCount(image) > 8, qPrintable(resource));
 }
 
 void tst_logorouvel::stripBandsAreDistinctFrames()
 {
-    SplashPicture strip(QStringLiteral(":/art/strip.svg"), logorouvel::frameCount);
+    SvgPicture strip(QStringLiteral(":/art/strip.svg"), logorouvel::frameCount);
     QVERIFY(strip.hasPicture());
     const QSize bandSize(292, 58);
     QList<QImage> frames;
@@ -392,7 +392,7 @@ void tst_logorouvel::stripBandsAreDistinctFrames()
     }
     // Out-of-range bands draw nothing rather than a neighbour's picture.
     QCOMPARE(colourCount(strip.renderBand(logorouvel::frameCount, bandSize, 1.0)), 1);
-    SplashPicture clickArea(QString(), 1);
+    SvgPicture clickArea(QString(), 1);
     QVERIFY(!clickArea.hasPicture());
 }
 

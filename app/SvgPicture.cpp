@@ -1,11 +1,11 @@
-#include "SplashPicture.h"
+#include "SvgPicture.h"
 
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
-SplashPicture::SplashPicture(const QString &svgResource, int bandCount, QWidget *parent)
+SvgPicture::SvgPicture(const QString &svgResource, int bandCount, QWidget *parent)
     : QWidget(parent)
     , m_bandCount(qMax(1, bandCount))
 {
@@ -13,7 +13,7 @@ SplashPicture::SplashPicture(const QString &svgResource, int bandCount, QWidget 
         m_renderer = new QSvgRenderer(svgResource, this);
 }
 
-void SplashPicture::setBand(int band)
+void SvgPicture::setBand(int band)
 {
     if (band < 0 || band >= m_bandCount || band == m_band)
         return;
@@ -21,9 +21,9 @@ void SplashPicture::setBand(int band)
     update();
 }
 
-bool SplashPicture::hasPicture() const { return m_renderer && m_renderer->isValid(); }
+bool SvgPicture::hasPicture() const { return m_renderer && m_renderer->isValid(); }
 
-QImage SplashPicture::renderBand(int band, const QSize &size, qreal devicePixelRatio) const
+QImage SvgPicture::renderBand(int band, const QSize &size, qreal devicePixelRatio) const
 {
     QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -40,7 +40,7 @@ QImage SplashPicture::renderBand(int band, const QSize &size, qreal devicePixelR
     return image;
 }
 
-void SplashPicture::paintEvent(QPaintEvent *)
+void SvgPicture::paintEvent(QPaintEvent *)
 {
     if (!hasPicture())
         return;
@@ -62,7 +62,7 @@ void SplashPicture::paintEvent(QPaintEvent *)
     painter.drawPixmap(rect(), m_sheet, source);
 }
 
-void SplashPicture::mousePressEvent(QMouseEvent *event)
+void SvgPicture::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
@@ -72,7 +72,7 @@ void SplashPicture::mousePressEvent(QMouseEvent *event)
     emit clicked();
 }
 
-void SplashPicture::resizeEvent(QResizeEvent *event)
+void SvgPicture::resizeEvent(QResizeEvent *event)
 {
     m_sheet = QPixmap();
     QWidget::resizeEvent(event);

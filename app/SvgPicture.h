@@ -6,14 +6,14 @@
 
 class QSvgRenderer;
 
-// A picture of the splash window drawn from an SVG resource at the screen's pixel density.
+// A picture drawn from an SVG resource at the screen's pixel density.
 // A picture of several bands stacked vertically shows one band at a time; without a resource
 // it is a transparent area that only reports clicks.
-class SplashPicture : public QWidget
+class SvgPicture : public QWidget
 {
     Q_OBJECT
 public:
-    SplashPicture(const QString &svgResource, int bandCount, QWidget *parent = nullptr);
+    SvgPicture(const QString &svgResource, int bandCount, QWidget *parent = nullptr);
 
     int bandCount() const { return m_bandCount; }
     int band() const { return m_band; }
