@@ -104,18 +104,29 @@ Keyword keywordOf(const char *field)
     return Keyword::Unknown;
 }
 
-QByteArray toCp1252(QStringView text)
+namespace {
+
+// Encodes text into at most capacity bytes and returns how many it wrote.
+qsizetype encodeCp1252(QStringView text, char *out, qsizetype capacity)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < text.size() && written < capacity; ++i) {
         char32_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        out.append(encodeChar(c));
+        out[written++] = encodeChar(c);
     }
+    return written;
+}
+
+} // namespace
+
+QByteArray toCp1252(QStringView text)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    out.truncate(encodeCp1252(text, out.data(), out.size()));
     return out;
 }
 
@@ -145,9 +156,8 @@ QByteArray trimmedField(const char *field, int size)
 
 void putText(RecordBytes &r, int offset, int size, QStringView text)
 {
-    const QByteArray bytes = toCp1252(text);
-    const int n = int(qMin<qsizetype>(bytes.size(), size));
-    std::memcpy(r.data() + offset, bytes.constData(), size_t(n));
+    // Straight into the record: this runs once per recorded text.
+    const qsizetype n = encodeCp1252(text, r.data() + offset, size);
     std::memset(r.data() + offset + n, ' ', size_t(size - n));
 }
 

@@ -9,7 +9,7 @@ using namespace ReportFormat;
 
 namespace {
 // A few records per write call: the syscall per record cost a fifth of the recording time.
-constexpr qsizetype bufferedRecords = 16;
+constexpr qsizetype bufferedRecords = 64;
 } // namespace
 
 ReportWriter::~ReportWriter() { close(); }

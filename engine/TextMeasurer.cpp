@@ -23,11 +23,11 @@ void TextMeasurer::setFont(
     m_metrics = QFontMetricsF(m_font);
 }
 
-double TextMeasurer::textWidthTwips(QStringView text) const
+double TextMeasurer::textWidthTwips(const QString &text) const
 {
     if (text.isEmpty())
         return 0.0;
-    return m_metrics.horizontalAdvance(text.toString());
+    return m_metrics.horizontalAdvance(text);
 }
 
 double TextMeasurer::lineHeightTwips() const { return m_metrics.ascent() + m_metrics.descent(); }

@@ -2,7 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QStringView>
+#include <QString>
 
 #include <optional>
 
@@ -22,7 +22,7 @@ public:
     bool underline() const { return m_font.underline(); }
 
     // Advance width of the text in twips.
-    double textWidthTwips(QStringView text) const;
+    double textWidthTwips(const QString &text) const;
     // Height of a line holding "X": the font's ascent plus descent, in twips.
     double lineHeightTwips() const;
 

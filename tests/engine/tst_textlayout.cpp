@@ -198,7 +198,7 @@ private slots:
         engine.TextOut(-1, QStringLiteral("Total"));
         TextMeasurer measurer;
         measurer.setFont(QStringLiteral("Arial"), 12, false, false, false);
-        const double width = measurer.textWidthTwips(u"Total");
+        const double width = measurer.textWidthTwips(QStringLiteral("Total"));
         QVERIFY(width > 400 && width < 800);
         const double paperWidth = ProcessPrinter::paperSize(1).widthTwips;
         const QList<Recorded> records = commands(engine.PrintFile());
