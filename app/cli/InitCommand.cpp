@@ -34,8 +34,12 @@ int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &
         const QString &argument = arguments[i];
         if (argument == QLatin1String("--sample")) {
             sample = true;
-        } else if (argument == QLatin1String("--db") && i + 1 < arguments.size()
-            && path.isEmpty()) {
+        } else if (argument == QLatin1String("--db") && path.isEmpty()) {
+            // "--db --sample" names no file: creating one called "--sample" would be a surprise.
+            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--"))) {
+                err << "rouvel init: --db needs a file name\n" << Usage << Qt::endl;
+                return ExitError;
+            }
             path = arguments[++i];
         } else if (argument.startsWith(QLatin1String("--db=")) && path.isEmpty()) {
             path = argument.mid(5);

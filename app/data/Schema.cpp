@@ -168,8 +168,9 @@ UNION ALL
 SELECT NoDestination FROM (SELECT NoDestination FROM Destination ORDER BY NoDestination LIMIT 1)
 WHERE NOT EXISTS (SELECT 1 FROM Destination WHERE NomDestination = 'NEW YORK'))"),
         query("ReqGenNoBL", R"(SELECT COALESCE(MAX(NoBl), 0) + 1 AS Expr1000 FROM TableBL)"),
-        query("ReqTmpBL", R"(SELECT rowid AS NoTmp, TmpPasVide FROM TableBLTemp ORDER BY rowid)",
-            {}, "TableBLTemp", {"NoTmp"}),
+        // The work table has no key of its own: its rows are written back by rowid.
+        query("ReqTmpBL", R"(SELECT TmpPasVide, rowid AS rowid FROM TableBLTemp ORDER BY rowid)",
+            {}, "TableBLTemp", {"rowid"}),
         query("DestparTrans",
             R"(SELECT Destination.NomDestination AS NomDestination,
        Tarifs.NoDestination AS "Tarifs.NoDestination",

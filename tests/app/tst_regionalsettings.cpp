@@ -62,11 +62,12 @@ void tst_RegionalSettings::readsLocaleConventions()
 
 void tst_RegionalSettings::messageIsThreeLines()
 {
-    const QStringList lines = ModVerifWin::regionalSettingsMessage().split(u'\n');
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(0),
-             "You must change the decimal separator in the Windows regional settings:");
-    QCOMPARE(lines.at(2), "and the currency symbol must be the dollar sign.");
+    const QStringList expected {
+        "You must change the decimal separator in the Windows regional settings:",
+        "the decimal separator must be the period",
+        "and the currency symbol must be the dollar sign."};
+    // Joined by a single line feed: no carriage return, no trailing break.
+    QCOMPARE(ModVerifWin::regionalSettingsMessage().split(u'\n'), expected);
 }
 
 QTEST_APPLESS_MAIN(tst_RegionalSettings)

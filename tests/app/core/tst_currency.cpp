@@ -13,6 +13,8 @@ private slots:
     void arithmeticIsExact();
     void multiplyRounds_data();
     void multiplyRounds();
+    void saturates_data();
+    void saturates();
 };
 
 void tst_Currency::fromDouble_data()
@@ -70,6 +72,64 @@ void tst_Currency::multiplyRounds()
     QFETCH(double, factor);
     QFETCH(qint64, expected);
     QCOMPARE((Currency::fromDouble(amount) * factor).tenThousandths(), expected);
+}
+
+void tst_Currency::saturates_data()
+{
+    QTest::addColumn<char>("op"); // '+', '-', '*' (by factor), 'n' (negation of a)
+    QTest::addColumn<qint64>("a");
+    QTest::addColumn<qint64>("b");
+    QTest::addColumn<qint64>("expected");
+    constexpr qint64 max = std::numeric_limits<qint64>::max();
+    constexpr qint64 min = std::numeric_limits<qint64>::min();
+
+    QTest::newRow("sum in range") << '+' << qint64(85000) << qint64(-5000) << qint64(80000);
+    QTest::newRow("sum over the top") << '+' << max - 10 << qint64(11) << max;
+    QTest::newRow("sum under the bottom") << '+' << min + 10 << qint64(-11) << min;
+    QTest::newRow("difference in range") << '-' << qint64(5) << qint64(8) << qint64(-3);
+    QTest::newRow("difference over the top") << '-' << max << qint64(-1) << max;
+    QTest::newRow("difference under the bottom") << '-' << qint64(-2) << max << min;
+    QTest::newRow("product in range") << '*' << qint64(-42) << qint64(3) << qint64(-126);
+    QTest::newRow("huge rate by ten pallets") << '*' << max / 5 << qint64(10) << max;
+    QTest::newRow("negative product") << '*' << max / 5 << qint64(-10) << min;
+    QTest::newRow("two negatives") << '*' << min << qint64(-1) << max;
+    QTest::newRow("negation") << 'n' << qint64(7) << qint64(0) << qint64(-7);
+    QTest::newRow("negation of the smallest") << 'n' << min << qint64(0) << max;
+}
+
+// The range's ends hold instead of wrapping round to the other sign.
+void tst_Currency::saturates()
+{
+    QFETCH(char, op);
+    QFETCH(qint64, a);
+    QFETCH(qint64, b);
+    QFETCH(qint64, expected);
+    const Currency x = Currency::fromTenThousandths(a);
+    const Currency y = Currency::fromTenThousandths(b);
+    Currency result;
+    switch (op) {
+    case '+': {
+        result = x + y;
+        Currency accumulated = x;
+        accumulated += y;
+        QCOMPARE(accumulated, result);
+        break;
+    }
+    case '-': {
+        result = x - y;
+        Currency accumulated = x;
+        accumulated -= y;
+        QCOMPARE(accumulated, result);
+        break;
+    }
+    case '*':
+        result = x * b;
+        break;
+    default:
+        result = -x;
+        break;
+    }
+    QCOMPARE(result.tenThousandths(), expected);
 }
 
 QTEST_APPLESS_MAIN(tst_Currency)

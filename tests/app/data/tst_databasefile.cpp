@@ -250,8 +250,15 @@ private slots:
                                 << "";
         QTest::newRow("sample first")
             << QStringList {"init", "--sample", "--db=@/r.rvl"} << 0 << 6 << "";
-        QTest::newRow("no file") << QStringList {"init"} << 2 << -1 << "--db FILE";
-        QTest::newRow("no value") << QStringList {"init", "--db"} << 2 << -1 << "--db";
+        QTest::newRow("no file") << QStringList {"init"} << 2 << -1 << "database file is missing";
+        QTest::newRow("no value") << QStringList {"init", "--db"} << 2 << -1
+                                  << "--db needs a file name";
+        QTest::newRow("option as value")
+            << QStringList {"init", "--db", "--sample"} << 2 << -1 << "--db needs a file name";
+        QTest::newRow("empty value")
+            << QStringList {"init", "--db="} << 2 << -1 << "database file is missing";
+        QTest::newRow("twice") << QStringList {"init", "--db", "@/r.rvl", "--db", "@/s.rvl"} << 2
+                               << -1 << "unexpected argument \"--db\"";
         QTest::newRow("unknown") << QStringList {"init", "--db", "@/r.rvl", "--force"} << 2 << -1
                                  << "--force";
         QTest::newRow("existing") << QStringList {"init", "--db", "@/existing.rvl"} << 2 << -1
@@ -278,6 +285,8 @@ private slots:
         QCOMPARE(errText.isEmpty(), exitCode == 0);
         const QString path = dir.filePath("r.rvl");
         QCOMPARE(QFile::exists(path), carriers >= 0);
+        if (carriers < 0) // nothing but the file the test made
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"existing.rvl"});
         if (carriers >= 0) {
             QVERIFY(outText.contains(path));
             Database db = Database::open(path);

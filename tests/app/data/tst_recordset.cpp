@@ -46,35 +46,47 @@ private slots:
     void noCurrentRow_data()
     {
         QTest::addColumn<std::function<void(RecordSet &)>>("reach");
+        QTest::addColumn<QString>("table"); // empty: the carriers of TriTrans
         QTest::newRow("past the end") << std::function<void(RecordSet &)>([](RecordSet &set) {
             while (!set.eof())
                 set.moveNext();
-        });
-        QTest::newRow("failed find") << std::function<void(RecordSet &)>(
-            [](RecordSet &set) { set.findFirst(RecordSet::Criterion::nomTrans("NOBODY")); });
+        }) << QString();
+        QTest::newRow("failed find") << std::function<void(RecordSet &)>([](RecordSet &set) {
+            set.findFirst(RecordSet::Criterion::nomTrans("NOBODY"));
+        }) << QString();
         QTest::newRow("after delete") << std::function<void(RecordSet &)>([](RecordSet &set) {
             set.addNew();
             set.setField("NomTrans", "SHORT-LIVED");
             set.update();
             set.deleteCurrent();
-        });
+        }) << QString();
         QTest::newRow("bad row") << std::function<void(RecordSet &)>([](RecordSet &set) {
             try {
                 set.moveToRow(7);
             } catch (const DataError &) {
             }
             set.findFirst(RecordSet::Criterion::nomTrans("NOBODY"));
-        });
+        }) << QString();
+        // The own company is expected to have its one row; without it nothing is current.
+        QTest::newRow("own company without row") << std::function<void(RecordSet &)>(
+            [](RecordSet &set) {
+                QVERIFY(set.isEmpty());
+                QVERIFY_THROWS_EXCEPTION(DataError, set.moveFirst());
+            }) << QStringLiteral("origine");
     }
     void noCurrentRow()
     {
         QFETCH(std::function<void(RecordSet &)>, reach);
+        QFETCH(QString, table);
         RateFixture fixture;
-        RecordSet set = RecordSet::openQuery(fixture.m_db, "TriTrans");
+        if (!table.isEmpty())
+            fixture.exec(qPrintable(QStringLiteral("DELETE FROM %1").arg(table)));
+        RecordSet set = table.isEmpty() ? RecordSet::openQuery(fixture.m_db, "TriTrans")
+                                        : RecordSet::openTable(fixture.m_db, table);
         reach(set);
         QVERIFY(!set.hasCurrentRow());
         const std::function<void()> uses[] = {
-            [&] { set.field("NomTrans"); },
+            [&] { set.field(set.fieldNames().constFirst()); },
             [&] { set.field(0); },
             [&] { set.text(1); },
             [&] { set.currency(0); },
@@ -198,6 +210,26 @@ private slots:
         QCOMPARE(set.rowCount(), before + 1);
         QCOMPARE(fixture.scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt(),
             before + 1);
+
+        // A changed row is refused the same way and keeps its saved name.
+        QVERIFY(set.findFirst({nameField, "NEW PLACE"}));
+        set.edit();
+        set.setField(nameField, existing);
+        try {
+            set.update();
+            QFAIL("a name changed to an existing one must be refused");
+        } catch (const DataError &error) {
+            QCOMPARE(error.code(), DataError::DuplicateKeyCode);
+        }
+        QCOMPARE(set.editMode(), RecordSet::EditMode::Editing);
+        set.cancelUpdate();
+        QCOMPARE(set.text(nameField), QStringLiteral("NEW PLACE"));
+        QCOMPARE(fixture
+                     .scalar(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = %4")
+                                 .arg(nameField, table, keyField)
+                                 .arg(set.lastAddedId()))
+                     .toString(),
+            QStringLiteral("NEW PLACE"));
     }
 
     // A Tarifs row gets only its two numbers; its rates stay empty until a grid sets them.
@@ -217,12 +249,45 @@ private slots:
         tarifs.addNew();
         tarifs.setField("NoTrans", int(RateFixture::Beta));
         tarifs.setField("NoDestination", int(RateFixture::Nowhere));
-        QVERIFY_THROWS_EXCEPTION(DataError, tarifs.update());
-        // A rate for a carrier that does not exist is refused.
+        try {
+            tarifs.update();
+            QFAIL("a second row for the same carrier and destination must be refused");
+        } catch (const DataError &error) {
+            QCOMPARE(error.code(), DataError::DuplicateKeyCode);
+        }
+        // A rate for a carrier that does not exist is refused, but it is no duplicate.
         tarifs.addNew();
         tarifs.setField("NoTrans", 999);
         tarifs.setField("NoDestination", int(RateFixture::Nowhere));
-        QVERIFY_THROWS_EXCEPTION(DataError, tarifs.update());
+        try {
+            tarifs.update();
+            QFAIL("a rate of an unknown carrier must be refused");
+        } catch (const DataError &error) {
+            QCOMPARE(error.kind(), DataError::Kind::Other);
+        }
+        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM Tarifs WHERE NoDestination = 4").toInt(), 1);
+    }
+
+    // The bill-of-lading work rows have no key of their own; the query writes them back by
+    // rowid.
+    void workRowsThroughTheirQuery()
+    {
+        RateFixture fixture;
+        RecordSet work = RecordSet::openQuery(fixture.m_db, "ReqTmpBL");
+        QVERIFY(work.isUpdatable());
+        QCOMPARE(work.rowCount(), 1);
+        work.addNew();
+        work.setField("TmpPasVide", 1);
+        work.update();
+        QCOMPARE(work.field("TmpPasVide").toInt(), 1);
+        work.moveFirst();
+        work.edit();
+        work.setField("TmpPasVide", -1);
+        work.update();
+        QCOMPARE(fixture.scalar("SELECT TmpPasVide FROM TableBLTemp ORDER BY rowid").toInt(), -1);
+        work.deleteCurrent();
+        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM TableBLTemp").toInt(), 1);
+        QCOMPARE(fixture.scalar("SELECT TmpPasVide FROM TableBLTemp").toInt(), 1);
     }
 
     // Numeric columns refuse text: the file keeps the old value and the cause is told.
