@@ -16,6 +16,13 @@ Currency currencyOfText(const QString &text) { return Currency::fromDouble(numer
 // rate / 100 × weight, rounded to the ten-thousandth like every amount.
 Currency weightPrice(Currency ratePer100, double weight) { return ratePer100 * (weight / 100.0); }
 
+// Whether rate / 100 × weight is below the amount, compared before any rounding: a price a
+// fraction of a cent under the minimum is still under it. Exact for whole and half pounds.
+bool weightPriceBelow(Currency ratePer100, double weight, Currency amount)
+{
+    return double(ratePer100.tenThousandths()) * weight < double(amount.tenThousandths()) * 100.0;
+}
+
 } // namespace
 
 QString BestRateEvaluator::emptyResultMessage()
@@ -210,7 +217,7 @@ void BestRateEvaluator::calculLTL()
     // A destination without minimum prices has no minimum to apply: the LTL price stands.
     if (!s.minRows.isEmpty()) {
         const Currency lowestMinimum = s.minRows.rows().first().rate;
-        if (weightPrice(s.weightRate, weight()) < lowestMinimum) {
+        if (weightPriceBelow(s.weightRate, weight(), lowestMinimum)) {
             calculPrixMin();
             s.weightPriceText = formatAmount(lowestMinimum);
             s.weightCarrier = s.weightRows.rows().first().carrier;

@@ -33,6 +33,8 @@ private slots:
     void clerkSession();
     void emptyResultShowsTheMessage();
     void prepareLeavesAndReturnClears();
+    void commandsLeaveAndReturnClears_data();
+    void commandsLeaveAndReturnClears();
     void closeCommandEndsTheProgram();
 
 private:
@@ -216,6 +218,62 @@ void tst_entreval::prepareLeavesAndReturnClears()
     QVERIFY(child<QLineEdit>("weightField")->hasFocus());
     QCOMPARE(m_fixture->workRows(true), 0);
     QCOMPARE(child<QComboBox>("destinationBox")->currentIndex(), -1);
+}
+
+void tst_entreval::commandsLeaveAndReturnClears_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("opens");
+    QTest::addColumn<bool>("clearsAtOnce");
+    QTest::addColumn<bool>("hidesThisWindow");
+    QTest::addColumn<QString>("callerForm");
+
+    QTest::newRow("Your company") << "yourCompanyButton"
+                                  << "Yourcompany" << false << false << "";
+    QTest::newRow("CUSTOMERS") << "customersButton"
+                               << "Clients" << true << false << "entreval";
+    QTest::newRow("carriers") << "carriersButton"
+                              << "frmMAJtrans" << true << true << "";
+    QTest::newRow("rate adjustments") << "ratesButton"
+                                      << "frmChgTarif" << true << true << "";
+}
+
+void tst_entreval::commandsLeaveAndReturnClears()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, opens);
+    QFETCH(bool, clearsAtOnce);
+    QFETCH(bool, hidesThisWindow);
+    QFETCH(QString, callerForm);
+
+    ModRouvel::callerForm.clear();
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
+    QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    clickRate("weightLists", 1);
+    QCOMPARE(text("resultTitle"), QStringLiteral("Other choice"));
+    QVERIFY(ModRouvel::weightChosen);
+
+    QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    auto *opened = qobject_cast<StandInWindow *>(ModMAJ::loadedWindow(opens));
+    QVERIFY(opened);
+    QVERIFY(QTest::qWaitForWindowActive(opened));
+    QCOMPARE(m_window->isHidden(), hidesThisWindow);
+    QCOMPARE(text("resultTitle").isEmpty(), clearsAtOnce);
+    QCOMPARE(child<QLineEdit>("resultPrice")->text().isEmpty(), clearsAtOnce);
+    QCOMPARE(child<QPushButton>("prepareButton")->isHidden(), clearsAtOnce);
+    QCOMPARE(ModRouvel::callerForm, callerForm);
+
+    // Back from the other window: the activation clears the result and the pick.
+    QTest::mouseClick(opened->returnButton(), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTRY_VERIFY(!ModRouvel::weightChosen);
+    QVERIFY(text("resultTitle").isEmpty());
+    QVERIFY(child<QLineEdit>("resultPrice")->text().isEmpty());
+    QVERIFY(child<QPushButton>("prepareButton")->isHidden());
+    QVERIFY(child<QTableView>("weightLists")->isHidden());
+    QCOMPARE(child<QComboBox>("destinationBox")->currentIndex(), -1);
+    QVERIFY(child<QLineEdit>("weightField")->hasFocus());
 }
 
 void tst_entreval::closeCommandEndsTheProgram()

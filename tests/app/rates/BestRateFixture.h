@@ -28,6 +28,7 @@
 // DENVER     minimums but no LTL: PrixMin BOREAL 65 ACME 70; 3pal ACME 50; no p1000, no 4pal
 // EDMONTON   LTL but no minimum: ACME LTL 11
 // FARGO      served by nobody
+// GASPE      p500 ACME 9 BOREAL 9.50; PrixMin ACME 55 BOREAL 90; LTL ACME 10 BOREAL 12
 // L'ASSOMPTION  CARGO'S p1000 7.25, 1pal 99.9999
 class BestRateFixture
 {
@@ -42,7 +43,7 @@ public:
 
         for (const char *name : {"ACME", "BOREAL", "CARGO'S", "DELTA", "EAGLE"})
             m_carriers.insert(QString::fromUtf8(name), addRow("IdentTrans", "NomTrans", name));
-        for (const char *name : {"CHICAGO", "DENVER", "EDMONTON", "FARGO", "L'ASSOMPTION"})
+        for (const char *name : {"CHICAGO", "DENVER", "EDMONTON", "FARGO", "GASPE", "L'ASSOMPTION"})
             m_destinations.insert(
                 QString::fromUtf8(name), addRow("Destination", "NomDestination", name));
 
@@ -59,6 +60,8 @@ public:
         tarif("ACME", "DENVER", {{"PrixMin", 70}, {"3pal", 50}});
         tarif("BOREAL", "DENVER", {{"PrixMin", 65}});
         tarif("ACME", "EDMONTON", {{"LTL", 11}});
+        tarif("ACME", "GASPE", {{"PrixMin", 55}, {"LTL", 10}, {"p500", 9}});
+        tarif("BOREAL", "GASPE", {{"PrixMin", 90}, {"LTL", 12}, {"p500", 9.5}});
         tarif("CARGO'S", "L'ASSOMPTION", {{"p1000", 7.25}, {"1pal", 99.9999}});
     }
 

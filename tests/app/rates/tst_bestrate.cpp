@@ -278,6 +278,14 @@ void tst_BestRate::evaluation_data()
         << ""
         << "45.00 $"
         << "0" << true << false << 45.0;
+    QTest::newRow("449.9999 lbs: LTL 44.999999 is still under the minimum")
+        << "CHICAGO"
+        << "449.9999"
+        << "" << false << "DELTA"
+        << "45.00 $" << minNote << "fPrixMin"
+        << ""
+        << "45.00 $"
+        << "0" << true << false << 45.0;
     QTest::newRow("450 lbs: LTL 45.00 equals the minimum") << "CHICAGO"
                                                            << "450"
                                                            << "" << false << "ACME"
@@ -505,6 +513,7 @@ void tst_BestRate::evaluation()
 
 void tst_BestRate::weightPick_data()
 {
+    QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("weight");
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("title");
@@ -518,41 +527,61 @@ void tst_BestRate::weightPick_data()
     const QString other = BestRateEvaluator::otherChoiceTitle();
     const QString best = BestRateEvaluator::bestRateTitle();
     QTest::newRow("1200 lbs, second rate: its minimum is out of reach")
+        << "CHICAGO"
         << "1200" << 1 << other << "BOREAL"
         << "109.20 $"
         << "" << 9.10 << "60.00"
         << "12.00";
-    QTest::newRow("1200 lbs, best rate again") << "1200" << 0 << best << "ACME"
+    QTest::newRow("1200 lbs, best rate again") << "CHICAGO"
+                                               << "1200" << 0 << best << "ACME"
                                                << "102.00 $"
                                                << "" << 8.50 << ""
                                                << "";
     QTest::newRow("300 lbs, second minimum with an LTL rate above it")
+        << "CHICAGO"
         << "300" << 2 << other << "CARGO'S"
         << "60.00 $"
         << "LTL 20.00" << 20.0 << "50.00"
         << "20.00";
-    QTest::newRow("300 lbs, a minimum without LTL rate") << "300" << 1 << other << "EAGLE"
+    QTest::newRow("300 lbs, a minimum without LTL rate") << "CHICAGO"
+                                                         << "300" << 1 << other << "EAGLE"
                                                          << "47.00 $"
                                                          << "Minimum rate" << 47.0 << "47.00"
                                                          << "";
-    QTest::newRow("300 lbs, best minimum again") << "300" << 0 << best << "DELTA"
+    QTest::newRow("300 lbs, best minimum again") << "CHICAGO"
+                                                 << "300" << 0 << best << "DELTA"
                                                  << "45.00 $"
                                                  << "Minimum rate" << 45.0 << ""
                                                  << "";
     QTest::newRow("480 lbs, an LTL rate under the carrier's minimum")
+        << "CHICAGO"
         << "480" << 1 << other << "BOREAL"
         << "60.00 $"
         << "Minimum rate" << 12.0 << "60.00"
         << "12.00";
     QTest::newRow("480 lbs, an LTL rate above the carrier's minimum")
+        << "CHICAGO"
         << "480" << 2 << other << "CARGO'S"
         << "96.00 $"
         << "LTL 20.00" << 20.0 << "50.00"
         << "20.00";
+    QTest::newRow("250 lbs, a minimum the carrier's LTL price reaches at that very weight")
+        << "CHICAGO"
+        << "250" << 2 << other << "CARGO'S"
+        << "50.00 $"
+        << "Minimum rate" << 50.0 << "50.00"
+        << "20.00";
+    QTest::newRow("600 lbs, a rate whose LTL price stays under the carrier's minimum")
+        << "GASPE"
+        << "600" << 1 << other << "BOREAL"
+        << "90.00 $"
+        << "Minimum rate" << 9.50 << "90.00"
+        << "12.00";
 }
 
 void tst_BestRate::weightPick()
 {
+    QFETCH(QString, destination);
     QFETCH(QString, weight);
     QFETCH(int, row);
     QFETCH(QString, title);
@@ -563,7 +592,7 @@ void tst_BestRate::weightPick()
     QFETCH(QString, carrierMinPrice);
     QFETCH(QString, carrierLtlRate);
 
-    QVERIFY(evaluate(QStringLiteral("CHICAGO"), weight, QStringLiteral("3")).isEmpty());
+    QVERIFY(evaluate(destination, weight, QStringLiteral("3")).isEmpty());
     QVERIFY(m_logic->pickWeight(row));
     const BestRateState &s = m_logic->state();
     QCOMPARE(s.resultTitle, title);
