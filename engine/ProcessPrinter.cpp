@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -83,10 +84,15 @@ ProcessPrinter::PaperSize ProcessPrinter::paperSize(qint16 orientation)
 
 ProcessPrinter::PaperSize ProcessPrinter::paperSize(const QPrinter &printer, qint16 orientation)
 {
-    const QSizeF inches = printer.pageLayout().pageSize().size(QPageSize::Inch);
+    // From the size in the unit the paper is defined in: Qt rounds other units to two
+    // decimals, which puts A4 three twips off in inches.
+    const QPageSize page = printer.pageLayout().pageSize();
+    const bool inInches = page.definitionUnits() == QPageSize::Inch;
+    const QSizeF defined = inInches ? page.definitionSize() : page.size(QPageSize::Millimeter);
+    const double twipsPerUnit = inInches ? 1440.0 : 1440.0 / 25.4;
     PaperSize size;
-    size.widthTwips = qint32(std::lround(inches.width() * 1440.0));
-    size.heightTwips = qint32(std::lround(inches.height() * 1440.0));
+    size.widthTwips = qint32(std::lround(defined.width() * twipsPerUnit));
+    size.heightTwips = qint32(std::lround(defined.height() * twipsPerUnit));
     if (orientation == 2)
         std::swap(size.widthTwips, size.heightTwips);
     return size;

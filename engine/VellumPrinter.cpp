@@ -38,8 +38,17 @@ QString joined(const QString &line, QStringView word)
     return text;
 }
 
-// The text form of a value: texts as they are, numbers in their shortest form.
-QString textOf(const QVariant &text) { return isNullText(text) ? QString() : text.toString(); }
+// The text form of a value: texts as they are; floating-point numbers with at most 15
+// significant digits, so that a computed 0.1 + 0.2 prints as 0.3, not 0.30000000000000004.
+QString textOf(const QVariant &text)
+{
+    if (isNullText(text))
+        return QString();
+    const int type = text.metaType().id();
+    if (type == QMetaType::Double || type == QMetaType::Float)
+        return QString::number(text.toDouble(), 'g', 15);
+    return text.toString();
+}
 
 VellumError noReportOpen()
 {
@@ -155,7 +164,8 @@ public:
     Header headerCopy;
     bool firstDrawingPending = false;
     bool drawingHeadings = false;
-    qint16 headingsPage = 0; // page whose headings are recorded, so they are never doubled
+    // Page whose headings are recorded since BeginDoc, so they are never doubled.
+    std::optional<qint16> headingsPage;
 
 private:
     std::optional<Surface> m_surface;
@@ -333,11 +343,14 @@ void drawHeadings(VellumPrinter &engine, VellumPrinterPrivate &d)
         const qint32 attributes = (surface.measurer.bold() ? 1 : 0)
             + (surface.measurer.underline() ? 2 : 0) + (surface.measurer.italic() ? 4 : 0);
 
-        // The heading font comes from the header, which BeginDoc fills with a usable default
-        // ("Arial", 12) and every heading font property updates; the engine's own copies are
-        // empty until set.
-        engine.SetFont(d.headerCopy.autoHeadingsFontName, d.headerCopy.autoHeadingsFontSize,
-            d.headerCopy.autoHeadingsFontAttr);
+        // The engine's heading font, kept from one report to the next; a name or size never
+        // set (empty, 0 on a new engine) falls back to the header's "Arial" 12.
+        const QString headingFace = d.autoHeadingsFontName.trimmed().isEmpty()
+            ? d.headerCopy.autoHeadingsFontName
+            : d.autoHeadingsFontName;
+        const qint16 headingPoints = d.autoHeadingsFontSize > 0 ? d.autoHeadingsFontSize
+                                                                : d.headerCopy.autoHeadingsFontSize;
+        engine.SetFont(headingFace, headingPoints, d.autoHeadingsFontAttr);
         const double left
             = UnitConverter::convert(0.5, UnitConverter::Inch, d.scaleMode, Axis::Horizontal);
         constexpr double marginTwips = 720.0;
@@ -405,6 +418,15 @@ void VellumPrinter::PrintToFile()
         throw VellumError(VellumError::Kind::File,
             QStringLiteral("No text file is named: set PrintTextFile first."));
     }
+    // Replacing the report by its own export would lose the report, and a loaded one is the
+    // caller's saved file.
+    const QFileInfo target(d->printTextFile);
+    if (target.exists()
+        && target.canonicalFilePath() == QFileInfo(d->reportPath).canonicalFilePath()) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("The text file %1 is the report file itself: choose another name.")
+                .arg(d->printTextFile));
+    }
     d->writer.flush();
     BusyPointer busy;
     ReportReader reader;
@@ -451,7 +473,7 @@ void VellumPrinter::BeginDoc()
     d->spacing = 1.3;
     d->showPreviewSave = true;
     d->firstDrawingPending = true;
-    d->headingsPage = 0;
+    d->headingsPage.reset();
     const ProcessPrinter::PaperSize paper = ProcessPrinter::paperSize(1);
     d->paperWidthTwips = paper.widthTwips;
     d->paperHeightTwips = paper.heightTwips;

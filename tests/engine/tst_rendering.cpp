@@ -26,6 +26,12 @@ namespace {
 
 QByteArray blanks(int n) { return QByteArray(n, ' '); }
 
+QByteArray fileContents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool isDark(const QImage &image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
 
 // First record of a page, scanning from the start.
@@ -103,6 +109,10 @@ private slots:
             e.TextOut(1, QString(25, u'x'));
             e.TextOut(2, "y");
         }) << QByteArray(blanks(13) + QByteArray(25, 'x') + " y" + "\f\r\n");
+        QTest::newRow("line ending just before the column") << Script([](VellumPrinter &e) {
+            e.TextOut(0, QString(13, u'x'));
+            e.TextOut(1, "y");
+        }) << QByteArray(QByteArray(13, 'x') + "y" + "\f\r\n");
         QTest::newRow("blanks trimmed, accents kept")
             << Script([](VellumPrinter &e) { e.TextOut(0, "   Déjà vu  "); })
             << QByteArray("D\xE9j\xE0 vu\f\r\n");
@@ -159,6 +169,9 @@ private slots:
         QTest::newRow("no text file named") << QString() << true;
         QTest::newRow("folder missing") << QStringLiteral("/nonexistent/dir/out.txt") << true;
         QTest::newRow("no report") << QStringLiteral("out.txt") << false;
+        // The export must not replace the report it reads.
+        QTest::newRow("the report file itself") << QStringLiteral("<report>") << true;
+        QTest::newRow("the loaded report file") << QStringLiteral("<loaded>") << true;
     }
 
     void exportErrors()
@@ -169,16 +182,32 @@ private slots:
         if (ended) {
             engine.BeginDoc();
             m_reports << engine.PrintFile();
+            engine.TextOut(0, QStringLiteral("kept"));
             engine.EndDoc();
         }
-        const bool relative = !textFile.isEmpty() && !textFile.startsWith(u'/');
-        engine.SetPrintTextFile(relative ? m_dir.filePath(textFile) : textFile);
+        QString target = textFile;
+        if (textFile == QStringLiteral("<loaded>")) {
+            target = m_dir.filePath(QStringLiteral("saved.rpt"));
+            QFile::remove(target);
+            QVERIFY(QFile::copy(engine.PrintFile(), target));
+            QVERIFY(engine.LoadReport(target));
+        } else if (textFile == QStringLiteral("<report>")) {
+            target = engine.PrintFile();
+        } else if (!textFile.isEmpty() && !textFile.startsWith(u'/')) {
+            target = m_dir.filePath(textFile);
+        }
+        engine.SetPrintTextFile(target);
+        const QByteArray reportBefore = ended ? fileContents(engine.PrintFile()) : QByteArray();
         try {
             engine.PrintToFile();
             QFAIL("no error");
         } catch (const VellumError &error) {
             QCOMPARE(error.kind(), VellumError::Kind::File);
             QVERIFY(!error.message().isEmpty());
+        }
+        if (ended) {
+            QCOMPARE(reportBefore.size(), 3 * RecordSize);
+            QCOMPARE(fileContents(engine.PrintFile()), reportBefore);
         }
     }
 

@@ -236,19 +236,29 @@ private slots:
         QCOMPARE(fromCp1252(QByteArray("\x80\x8A\xFF")), QStringLiteral("€Šÿ"));
     }
 
+    void titleRewriteKeepsAppendPosition_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::newRow("ten commands") << 10;
+        // Past the writer's batch of records, some written and some still pending.
+        QTest::newRow("seventy commands") << 70;
+    }
+
     void titleRewriteKeepsAppendPosition()
     {
+        QFETCH(int, before);
         VellumPrinter engine;
         engine.BeginDoc();
         m_reports << engine.PrintFile();
-        for (int i = 0; i < 10; ++i)
+        for (int i = 0; i < before; ++i)
             engine.TextOut(i, QString::number(i));
         engine.SetTitle(QStringLiteral("Bill of lading"));
         engine.TextOut(0, QStringLiteral("eleventh"));
         const QByteArray file = fileBytes(engine.PrintFile());
-        QCOMPARE(file.size(), 12 * 256);
-        QCOMPARE(recordBytes(file, 12).mid(TextField::Text, 8), QByteArray("eleventh"));
-        QCOMPARE(recordBytes(file, 11).mid(TextField::Text, 1), QByteArray("9"));
+        QCOMPARE(file.size(), (before + 2) * 256);
+        QCOMPARE(recordBytes(file, before + 2).mid(TextField::Text, 8), QByteArray("eleventh"));
+        const QByteArray last = QByteArray::number(before - 1);
+        QCOMPARE(recordBytes(file, before + 1).mid(TextField::Text, last.size()), last);
         QCOMPARE(
             file.mid(HeaderField::Title, 100), QByteArray("Bill of lading") + QByteArray(86, ' '));
         QCOMPARE(int16In(file, HeaderField::ScaleMode), qint16(5));
@@ -333,6 +343,14 @@ private slots:
         QCOMPARE(engine.PrintTextFile(), QStringLiteral("out.txt"));
         QCOMPARE(engine.PrintFile(), QString());
         QCOMPARE(engine.TotalPages(), qint16(0));
+
+        // The text file's name is only stored: the report file stays the same.
+        engine.BeginDoc();
+        const QString report = engine.PrintFile();
+        m_reports << report;
+        engine.SetPrintTextFile(QStringLiteral("other.txt"));
+        QCOMPARE(engine.PrintTextFile(), QStringLiteral("other.txt"));
+        QCOMPARE(engine.PrintFile(), report);
     }
 
     void badUnitOrOrientationChangesNothing_data()

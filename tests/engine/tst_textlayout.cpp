@@ -6,6 +6,7 @@
 #include "VellumPrinter.h"
 
 #include <QFile>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -403,20 +404,156 @@ private slots:
         QVERIFY(engine.Y() > 0.5);
     }
 
+    void headingsOncePerPage_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QStringList>("pageTexts");
+        QTest::newRow("NewPage before drawing") << Script([](VellumPrinter &e) {
+            e.NewPage();
+            e.TextOut(1, "x");
+        }) << QStringList {"Page: 2"};
+        QTest::newRow("page 0 set before drawing") << Script([](VellumPrinter &e) {
+            e.SetPage(0);
+            e.TextOut(1, "x");
+        }) << QStringList {"Page: 0"};
+        QTest::newRow("two pages drawn") << Script([](VellumPrinter &e) {
+            e.TextOut(1, "x");
+            e.LineOut(0, 0, 1, 1);
+            e.NewPage();
+            e.TextOut(1, "y");
+        }) << QStringList {"Page: 1", "Page: 2"};
+        QTest::newRow("next report starts again") << Script([](VellumPrinter &e) {
+            e.TextOut(1, "x");
+            e.EndDoc();
+            e.BeginDoc();
+            e.SetAutoHeadings(true);
+            e.TextOut(1, "y");
+        }) << QStringList {"Page: 1"};
+    }
+
     void headingsOncePerPage()
     {
+        QFETCH(Script, script);
+        QFETCH(QStringList, pageTexts);
         VellumPrinter engine;
         engine.BeginDoc();
         m_reports << engine.PrintFile();
         engine.SetAutoHeadings(true);
-        engine.NewPage();
-        engine.TextOut(1, QStringLiteral("x"));
-        int pageTexts = 0;
+        script(engine);
+        m_reports << engine.PrintFile();
+        QStringList found;
         for (const Recorded &r : commands(engine.PrintFile())) {
             if (r.keyword == Keyword::TextOut && r.text.startsWith(QStringLiteral("Page: ")))
-                ++pageTexts;
+                found << r.text;
         }
-        QCOMPARE(pageTexts, 1);
+        QCOMPARE(found, pageTexts);
+    }
+
+    void headingFont_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("attributes"); // 1 bold, 2 underline, 4 italic
+        QTest::newRow("never set: Arial 12")
+            << Script([](VellumPrinter &) {}) << QStringLiteral("Arial") << 12 << 0;
+        QTest::newRow("set in this report") << Script([](VellumPrinter &e) {
+            e.SetAutoHeadingsFontName("Times");
+            e.SetAutoHeadingsFontSize(14);
+            e.SetAutoHeadingsFontAttr(1 + 4);
+        }) << QStringLiteral("Times") << 14 << 5;
+        QTest::newRow("only the size set")
+            << Script([](VellumPrinter &e) { e.SetAutoHeadingsFontSize(16); })
+            << QStringLiteral("Arial") << 16 << 0;
+        QTest::newRow("kept from the previous report") << Script([](VellumPrinter &e) {
+            e.SetAutoHeadingsFontName("Courier");
+            e.SetAutoHeadingsFontSize(9);
+            e.SetAutoHeadingsFontAttr(2);
+            e.EndDoc();
+            e.BeginDoc();
+        }) << QStringLiteral("Courier") << 9 << 2;
+    }
+
+    void headingFont()
+    {
+        QFETCH(Script, script);
+        QFETCH(QString, face);
+        QFETCH(int, points);
+        QFETCH(int, attributes);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        script(engine);
+        m_reports << engine.PrintFile();
+        engine.SetAutoHeadings(true);
+        engine.TextOut(1, QStringLiteral("body"));
+        ReportReader reader(engine.PrintFile());
+        Record font;
+        QVERIFY(reader.readRecord(2, font));
+        QCOMPARE(font.keyword(), Keyword::SetFont);
+        QCOMPARE(font.fontName(), face);
+        QCOMPARE(font.fontSize(), qint16(points));
+        QCOMPARE(font.bold(), bool(attributes & 1));
+        QCOMPARE(font.underline(), bool(attributes & 2));
+        QCOMPARE(font.italic(), bool(attributes & 4));
+    }
+
+    void textForms_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("text") << QVariant(QStringLiteral(" a b ")) << QStringLiteral("a b");
+        QTest::newRow("empty text") << QVariant(QString()) << QString();
+        QTest::newRow("null") << QVariant() << QString();
+        QTest::newRow("whole number") << QVariant(42) << QStringLiteral("42");
+        QTest::newRow("decimal") << QVariant(12.5) << QStringLiteral("12.5");
+        QTest::newRow("computed sum") << QVariant(0.1 + 0.2) << QStringLiteral("0.3");
+        QTest::newRow("negative") << QVariant(-1234.75) << QStringLiteral("-1234.75");
+        QTest::newRow("large") << QVariant(1e20) << QStringLiteral("1e+20");
+    }
+
+    void textForms()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.TextOut(0, value);
+        engine.MemoOut(0, 100000, value.isNull() ? QVariant(QString()) : value);
+        const QStringList recorded = texts(commands(engine.PrintFile()));
+        QCOMPARE(recorded, (QStringList {text, text}));
+    }
+
+    void paperSizes_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<int>("widthTwips");
+        QTest::addColumn<int>("heightTwips");
+        QTest::newRow("Letter") << int(QPageSize::Letter) << 1 << 12240 << 15840;
+        QTest::newRow("Letter landscape") << int(QPageSize::Letter) << 2 << 15840 << 12240;
+        QTest::newRow("Legal") << int(QPageSize::Legal) << 1 << 12240 << 20160;
+        QTest::newRow("A4") << int(QPageSize::A4) << 1 << 11906 << 16838;
+        QTest::newRow("A4 landscape") << int(QPageSize::A4) << 2 << 16838 << 11906;
+        QTest::newRow("A5") << int(QPageSize::A5) << 1 << 8391 << 11906;
+    }
+
+    void paperSizes()
+    {
+        QFETCH(int, paper);
+        QFETCH(int, orientation);
+        QFETCH(int, widthTwips);
+        QFETCH(int, heightTwips);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::PageSizeId(paper)));
+        // The paper's own orientation on the printer does not matter: the code asked for does.
+        printer.setPageOrientation(QPageLayout::Landscape);
+        const ProcessPrinter::PaperSize size
+            = ProcessPrinter::paperSize(printer, qint16(orientation));
+        QCOMPARE(size.widthTwips, widthTwips);
+        QCOMPARE(size.heightTwips, heightTwips);
     }
 
 private:
