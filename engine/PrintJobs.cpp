@@ -68,28 +68,32 @@ void printReport(VellumPrinter &engine)
     if (options.ModalResult == 2)
         return;
 
-    // A failed run stops at its record; the user is told why and the program goes on.
+    // Without the progress box a failed run goes back to the caller like any engine error.
+    if (!engine.ShowProgress()) {
+        runPrintJob(engine, options, {});
+        return;
+    }
+
+    // The run started by the progress box stops at its failing record; the user is told why
+    // and the program goes on.
+    std::exception_ptr failure;
+    PrintProgressForm progress(
+        [&engine, &options, &failure](PrintProgressForm &dialog) {
+            PrintRun::Hooks hooks;
+            hooks.progress = [&dialog](float f) { dialog.setProgress(f); };
+            try {
+                runPrintJob(engine, options, hooks);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            dialog.accept();
+        },
+        owner);
+    progress.exec();
+    if (!failure)
+        return;
     try {
-        if (engine.ShowProgress()) {
-            std::exception_ptr failure;
-            PrintProgressForm progress(
-                [&engine, &options, &failure](PrintProgressForm &dialog) {
-                    PrintRun::Hooks hooks;
-                    hooks.progress = [&dialog](float f) { dialog.setProgress(f); };
-                    try {
-                        runPrintJob(engine, options, hooks);
-                    } catch (...) {
-                        failure = std::current_exception();
-                    }
-                    dialog.accept();
-                },
-                owner);
-            progress.exec();
-            if (failure)
-                std::rethrow_exception(failure);
-        } else {
-            runPrintJob(engine, options, {});
-        }
+        std::rethrow_exception(failure);
     } catch (const VellumError &error) {
         QMessageBox::critical(owner, QStringLiteral("Print Report"),
             QStringLiteral("The report was not printed completely.\n%1").arg(error.message()));

@@ -8,9 +8,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 PrintOptForm::PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget *parent)
     : QDialog(parent)
@@ -37,9 +38,9 @@ PrintOptForm::PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget 
     m_printerList = new QComboBox(this);
     m_printerList->setObjectName(QStringLiteral("PrinterList"));
     m_printerList->setMinimumWidth(240);
-    m_fromPageEdit = makeField("FromPageEdit", 3);
-    m_toPageEdit = makeField("ToPageEdit", 3);
-    m_copiesEdit = makeField("CopiesEdit", 2);
+    m_fromPageEdit = makeField("FromPageEdit", PageFieldLength);
+    m_toPageEdit = makeField("ToPageEdit", PageFieldLength);
+    m_copiesEdit = makeField("CopiesEdit", CopiesFieldLength);
 
     auto *pages = new QHBoxLayout;
     pages->addWidget(m_fromPageEdit);
@@ -67,22 +68,21 @@ PrintOptForm::PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget 
     setFixedSize(sizeHint());
 }
 
-PrinterAccess PrintOptForm::systemPrinters()
-{
-    PrinterAccess access;
-    access.installed = [] { return QPrinterInfo::availablePrinterNames(); };
-    access.currentName = [] { return QPrinterInfo::defaultPrinterName(); };
-    return access;
-}
-
 int PrintOptForm::run()
 {
     m_options.ModalResult = 2;
     if (m_access.engineDefault)
         fillPrinterList(m_access.engineDefault());
-    m_copiesEdit->setText(QString::number(m_options.Copies));
-    m_fromPageEdit->setText(QString::number(m_options.FromPage));
-    m_toPageEdit->setText(QString::number(m_options.ToPage));
+    // The length limits are for typing: a longer number given by the engine (a report of a
+    // thousand pages) is shown whole, not cut to its first digits.
+    const auto showNumber = [](QLineEdit *edit, int typedLength, qint16 value) {
+        const QString text = QString::number(value);
+        edit->setMaxLength(std::max<int>(typedLength, int(text.size())));
+        edit->setText(text);
+    };
+    showNumber(m_copiesEdit, CopiesFieldLength, m_options.Copies);
+    showNumber(m_fromPageEdit, PageFieldLength, m_options.FromPage);
+    showNumber(m_toPageEdit, PageFieldLength, m_options.ToPage);
     exec();
     return m_options.ModalResult;
 }

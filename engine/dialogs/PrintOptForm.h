@@ -13,10 +13,11 @@ class PrintOptForm : public QDialog
 {
     Q_OBJECT
 public:
-    PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget *parent = nullptr);
+    // Characters the user may type into the page fields and the copies field.
+    static constexpr int PageFieldLength = 3;
+    static constexpr int CopiesFieldLength = 2;
 
-    // The printing system as Qt sees it (CUPS on Linux) and the given engine hooks.
-    static PrinterAccess systemPrinters();
+    PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget *parent = nullptr);
 
     // Fills the fields from the options, shows the dialog modally and returns ModalResult.
     int run();

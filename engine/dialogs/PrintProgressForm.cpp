@@ -42,9 +42,21 @@ void PrintProgressForm::showEvent(QShowEvent *event)
     m_started = true;
     // Started from the event loop, so the box is painted before the first record is printed.
     QTimer::singleShot(0, this, [this] {
-        if (m_job)
-            m_job(*this);
+        if (!m_job)
+            return;
+        m_running = true;
+        m_job(*this);
+        m_running = false;
     });
+}
+
+void PrintProgressForm::reject()
+{
+    // Escape or a close request would hide the box while the job goes on printing, and let
+    // the user reach the other windows in the middle of it.
+    if (m_running)
+        return;
+    QDialog::reject();
 }
 
 void PrintProgressForm::paintEvent(QPaintEvent *)

@@ -25,6 +25,9 @@ public:
     void setProgress(float fraction);
     int barTwips() const { return m_barTwips; }
 
+    // Refused while the job runs: only the job closes the box.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -36,4 +39,5 @@ private:
     Job m_job;
     int m_barTwips = 0;
     bool m_started = false;
+    bool m_running = false;
 };

@@ -70,6 +70,8 @@ private slots:
     void findHistory();
     void findFormRemembersLastSearch();
     void findFormCancelKeepsEarlierSearch();
+    void findFormKeys_data();
+    void findFormKeys();
 
     void printerToSelect_data();
     void printerToSelect();
@@ -79,6 +81,8 @@ private slots:
     void fieldValue();
     void printOptFormOpensWithFields();
     void printOptFormFieldFilter();
+    void printOptFormNumbersRoundTrip_data();
+    void printOptFormNumbersRoundTrip();
     void printOptFormClosedOtherwiseIsCancelled_data();
     void printOptFormClosedOtherwiseIsCancelled();
     void printOptFormOkAppliesPrinter();
@@ -175,6 +179,37 @@ void tst_Dialogs::findFormCancelKeepsEarlierSearch()
     QCOMPARE(state.ModalResult, 2);
     QCOMPARE(state.SearchString, QStringLiteral("total"));
     QCOMPARE(state.listForOpening(), QStringList {QStringLiteral("total")});
+}
+
+// Enter takes the default button and Escape the cancel button, from the search field.
+void tst_Dialogs::findFormKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("searchString");
+    QTest::newRow("Enter confirms") << int(Qt::Key_Return) << 1 << "typed";
+    QTest::newRow("Escape cancels") << int(Qt::Key_Escape) << 2 << "earlier";
+}
+
+void tst_Dialogs::findFormKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, result);
+    QFETCH(QString, searchString);
+    FindState state;
+    state.confirm({}, QStringLiteral("earlier"), false);
+    FindForm form(state);
+    whenModal([key](QWidget *dialog) {
+        auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("SearchText"));
+        QVERIFY(combo);
+        combo->setEditText(QString());
+        QTest::keyClicks(combo->lineEdit(), QStringLiteral("typed"));
+        QTest::keyClick(combo->lineEdit(), Qt::Key(key));
+        if (dialog->isVisible())
+            static_cast<QDialog *>(dialog)->reject();
+    });
+    QCOMPARE(form.run(), result);
+    QCOMPARE(state.SearchString, searchString);
 }
 
 void tst_Dialogs::printerToSelect_data()
@@ -310,6 +345,60 @@ void tst_Dialogs::printOptFormFieldFilter()
     QCOMPARE(form.toPageEdit()->maxLength(), 3);
 }
 
+// The numbers the engine gives are shown whole and come back unchanged on OK, whatever the
+// length limit of typing.
+void tst_Dialogs::printOptFormNumbersRoundTrip_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("copies");
+    QTest::newRow("five pages") << 1 << 5 << 1;
+    QTest::newRow("a thousand pages") << 1 << 1234 << 1;
+    QTest::newRow("first after last") << 3 << 2 << 1;
+    QTest::newRow("a hundred copies") << 1 << 5 << 100;
+    QTest::newRow("no copies") << 1 << 5 << 0;
+}
+
+void tst_Dialogs::printOptFormNumbersRoundTrip()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, copies);
+    FakePrinters printers;
+    PrintOptions options;
+    options.FromPage = qint16(from);
+    options.ToPage = qint16(to);
+    options.Copies = qint16(copies);
+    PrintOptForm form(options, printers.access());
+    QStringList shown;
+    whenModal([&shown](QWidget *dialog) {
+        auto *form = qobject_cast<PrintOptForm *>(dialog);
+        QVERIFY(form);
+        shown = QStringList {
+            form->fromPageEdit()->text(), form->toPageEdit()->text(), form->copiesEdit()->text()};
+        click(dialog, "OkBtn");
+    });
+    QCOMPARE(form.run(), 1);
+    QCOMPARE(
+        shown, (QStringList {QString::number(from), QString::number(to), QString::number(copies)}));
+    QCOMPARE(int(options.FromPage), from);
+    QCOMPARE(int(options.ToPage), to);
+    QCOMPARE(int(options.Copies), copies);
+    // Typing is still held to the designed lengths on the next opening.
+    options.ToPage = 5;
+    options.Copies = 1;
+    QList<int> lengths;
+    whenModal([&lengths](QWidget *dialog) {
+        auto *form = qobject_cast<PrintOptForm *>(dialog);
+        QVERIFY(form);
+        lengths = {form->toPageEdit()->maxLength(), form->copiesEdit()->maxLength()};
+        click(dialog, "CancelBtn");
+    });
+    QCOMPARE(form.run(), 2);
+    QCOMPARE(
+        lengths, (QList<int> {PrintOptForm::PageFieldLength, PrintOptForm::CopiesFieldLength}));
+}
+
 void tst_Dialogs::printOptFormClosedOtherwiseIsCancelled_data()
 {
     QTest::addColumn<bool>("closeBox");
@@ -405,6 +494,8 @@ void tst_Dialogs::progressStartsJobOnceShown()
 {
     QList<float> seen;
     bool visibleWhenStarted = false;
+    bool visibleAfterEscape = false;
+    bool visibleAfterClose = false;
     PrintProgressForm form([&](PrintProgressForm &dialog) {
         visibleWhenStarted = dialog.isVisible();
         for (float f : {0.25f, 0.5f, 1.0f}) {
@@ -412,12 +503,27 @@ void tst_Dialogs::progressStartsJobOnceShown()
             seen.append(dialog.barTwips());
             QCoreApplication::processEvents();
         }
+        // Only the job closes the box.
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        visibleAfterEscape = dialog.isVisible();
+        dialog.close();
+        visibleAfterClose = dialog.isVisible();
         dialog.accept();
     });
     QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
-    form.exec();
+    QCOMPARE(form.exec(), int(QDialog::Accepted));
     QVERIFY(visibleWhenStarted);
+    QVERIFY(visibleAfterEscape);
+    QVERIFY(visibleAfterClose);
+    QVERIFY(!form.isVisible());
     QCOMPARE(seen, (QList<float> {776, 1552, 3105}));
+
+    // Once the job has ended, the box closes like any other.
+    PrintProgressForm idle({});
+    idle.show();
+    QVERIFY(idle.isVisible());
+    QTest::keyClick(&idle, Qt::Key_Escape);
+    QVERIFY(!idle.isVisible());
 }
 
 void tst_Dialogs::saveFilters()

@@ -1,5 +1,6 @@
 #include "../preview/ReportFixture.h"
 
+#include "PrintOptForm.h"
 #include "PrintOptions.h"
 #include "PrintRun.h"
 #include "ProcessPrinter.h"
@@ -7,15 +8,19 @@
 #include "VellumError.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -168,7 +173,8 @@ private slots:
     void rangeAndCopies();
     void progressOverCopies();
     void missingImageStopsTheRun();
-    void printReportShowsTheFailure();
+    void printReportOutcomes_data();
+    void printReportOutcomes();
     void cupsQueuePrintsTheRange();
 };
 
@@ -266,23 +272,74 @@ void tst_PrintRun::missingImageStopsTheRun()
     QCOMPARE(target.log.join(u' '), QStringLiteral("begin: font1 before abort"));
 }
 
-void tst_PrintRun::printReportShowsTheFailure()
+// Each row: how the report is printed, what the user does, and what comes of it.
+void tst_PrintRun::printReportOutcomes_data()
 {
+    QTest::addColumn<bool>("showProgress");
+    QTest::addColumn<bool>("missingPicture");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QStringList>("dialogs");
+    QTest::addColumn<bool>("throws");
+    QTest::addColumn<int>("pdf"); // 1 written, 0 none, -1 not looked at
+
+    const QString options = QStringLiteral("PrintOptForm");
+    const QString progress = QStringLiteral("PrintProgressForm");
+    QTest::newRow("progress: failure shown in a box")
+        << true << true << true << QStringList {options, progress, "box"} << false << -1;
+    QTest::newRow("no progress: failure goes to the caller")
+        << false << true << true << QStringList {options} << true << -1;
+    QTest::newRow("cancelled: no progress box, nothing printed")
+        << true << false << false << QStringList {options} << false << 0;
+    QTest::newRow("progress: printed")
+        << true << false << true << QStringList {options, progress} << false << 1;
+    QTest::newRow("no progress: printed")
+        << false << false << true << QStringList {options} << false << 1;
+}
+
+void tst_PrintRun::printReportOutcomes()
+{
+    QFETCH(bool, showProgress);
+    QFETCH(bool, missingPicture);
+    QFETCH(bool, confirm);
+    QFETCH(QStringList, dialogs);
+    QFETCH(bool, throws);
+    QFETCH(int, pdf);
+
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString missing = dir.filePath(QStringLiteral("logo.png"));
     auto engine = std::make_unique<VellumPrinter>();
     engine->BeginDoc();
     engine->SetScaleMode(5);
-    engine->ImageOut(missing, 1, 1, 1, 1);
+    engine->SetFont(QStringLiteral("arial"), 12, 0);
+    engine->TextOut(1.0, QStringLiteral("Hello"));
+    if (missingPicture)
+        engine->ImageOut(missing, 1, 2, 1, 1);
     engine->EndDoc();
-    engine->SetShowProgress(true);
+    engine->SetShowProgress(showProgress);
     // Printing goes to a file here, never to a real queue.
+    const QString output = dir.filePath(QStringLiteral("out.pdf"));
     QPrinter &printer = ProcessPrinter::currentPrinter();
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    printer.setOutputFileName(output);
+    const auto restore = qScopeGuard([&printer] { printer.setOutputFileName(QString()); });
 
-    QStringList dialogs;
+    // Every dialog shown is seen, also one that would only flash.
+    class ShownDialogs : public QObject
+    {
+    public:
+        QStringList names;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Show && qobject_cast<QDialog *>(watched))
+                names.append(qobject_cast<QMessageBox *>(watched) ? QStringLiteral("box")
+                                                                  : watched->objectName());
+            return false;
+        }
+    } shown;
+    qApp->installEventFilter(&shown);
+    const auto removeFilter = qScopeGuard([&shown] { qApp->removeEventFilter(&shown); });
+
     QString message;
     QTimer driver;
     driver.setInterval(10);
@@ -291,20 +348,35 @@ void tst_PrintRun::printReportShowsTheFailure()
         if (!modal)
             return;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            dialogs.append(QStringLiteral("box"));
             message = box->text();
             box->accept();
-        } else if (modal->objectName() == QLatin1String("PrintOptForm")) {
-            dialogs.append(modal->windowTitle());
-            modal->findChild<QPushButton *>(QStringLiteral("OkBtn"))->click();
+        } else if (auto *form = qobject_cast<PrintOptForm *>(modal)) {
+            // No printer chosen: the process printer keeps printing to the file.
+            form->printerList()->setCurrentIndex(-1);
+            form->findChild<QPushButton *>(
+                    confirm ? QStringLiteral("OkBtn") : QStringLiteral("CancelBtn"))
+                ->click();
         }
     });
     driver.start();
-    PrintJobs::printReport(*engine);
+    bool thrown = false;
+    try {
+        PrintJobs::printReport(*engine);
+    } catch (const VellumError &error) {
+        thrown = true;
+        QCOMPARE(error.kind(), VellumError::Kind::Picture);
+        QVERIFY2(error.message().contains(missing), qPrintable(error.message()));
+    }
     driver.stop();
-    printer.setOutputFileName(QString());
-    QCOMPARE(dialogs, (QStringList {"Print Options", "box"}));
-    QVERIFY2(message.contains(missing), qPrintable(message));
+
+    QCOMPARE(shown.names, dialogs);
+    QCOMPARE(thrown, throws);
+    if (dialogs.contains(QStringLiteral("box")))
+        QVERIFY2(message.contains(missing), qPrintable(message));
+    if (pdf >= 0) {
+        const QFileInfo file(output);
+        QCOMPARE(file.exists() && file.size() > 0, pdf == 1);
+    }
 }
 
 void tst_PrintRun::cupsQueuePrintsTheRange()

@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -14,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -81,6 +85,8 @@ private slots:
     void backToPageAfterBreakOnlyPage();
     void resizeKeepsPage();
     void saveButtonFollowsEngine();
+    void saveCommand_data();
+    void saveCommand();
     void windowStyle_data();
     void windowStyle();
 
@@ -338,6 +344,70 @@ void tst_Preview::saveButtonFollowsEngine()
     engine->SetShowPreviewSave(false);
     form->show();
     QVERIFY(!form->saveBtn()->isVisible());
+}
+
+// Each row: the name typed in the save dialog (empty: the dialog is cancelled) and the file
+// the report then goes to.
+void tst_Preview::saveCommand_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("cancelled writes nothing") << QString() << QString();
+    QTest::newRow("default extension added") << "report"
+                                             << "report.txt";
+    QTest::newRow("own extension kept") << "report.lst"
+                                        << "report.lst";
+}
+
+void tst_Preview::saveCommand()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    auto engine = ReportFixture::numbered(1);
+    const QString earlier = dir.filePath(QStringLiteral("earlier.txt"));
+    engine->SetPrintTextFile(earlier);
+    auto form = openPreview(*engine);
+    QVERIFY(form);
+
+    QString title;
+    QStringList filters;
+    QString suffix;
+    bool confirmsOverwrite = true;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        suffix = dialog->defaultSuffix();
+        confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        if (typed.isEmpty()) {
+            static_cast<QDialog *>(dialog)->reject();
+        } else {
+            dialog->selectFile(dir.filePath(typed));
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    form->saveBtn()->click();
+
+    QCOMPARE(title, QStringLiteral("Save Report"));
+    QCOMPARE(filters, (QStringList {"Text Files (*.txt)", "All Files (*.*)"}));
+    QCOMPARE(suffix, QStringLiteral("txt"));
+    QVERIFY(!confirmsOverwrite);
+    if (written.isEmpty()) {
+        QCOMPARE(engine->PrintTextFile(), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    } else {
+        const QString path = dir.filePath(written);
+        QCOMPARE(engine->PrintTextFile(), path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("Page 1"));
+    }
+    QCOMPARE(form->currentPage(), qint16(1));
+    QCOMPARE(form->focusWidget(), form->pageImg());
 }
 
 void tst_Preview::windowStyle_data()
