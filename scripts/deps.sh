@@ -27,6 +27,6 @@ rouvel_install() {
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     rouvel_sudo apt-get update -qq
-    rouvel_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    rouvel_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
         "${missing[@]}"
 }
