@@ -29,4 +29,22 @@ inline Currency palletClickRate;
 
 inline QString callerForm; // "entreval" or "frmDonnéesTab": the window "RETURN" goes back to
 
+// Back to what a freshly started program holds for the shipment, its choice and its hand-off;
+// the file paths and callerForm stay.
+inline void clearShipment()
+{
+    destNo = 0;
+    destName.clear();
+    carrierName.clear();
+    blCarrierName.clear();
+    blPrice = Currency();
+    blRate = Currency();
+    blWeight = 0;
+    blPallets = 0;
+    weightChosen = false;
+    palletChosen = false;
+    weightClickRate = Currency();
+    palletClickRate = Currency();
+}
+
 } // namespace ModRouvel

@@ -104,22 +104,6 @@ int destinationIndex(const QList<DestinationEntry> &destinations, const QString 
     return -1;
 }
 
-// Each run starts from what a freshly started program holds, as the window's activation would
-// leave it: picks or a hand-off of an earlier run in this process must not show in this one.
-void startFromAFreshProgram()
-{
-    ModRouvel::destNo = 0;
-    ModRouvel::destName.clear();
-    ModRouvel::carrierName.clear();
-    ModRouvel::blRate = Currency();
-    ModRouvel::blWeight = 0;
-    ModRouvel::blPallets = 0;
-    ModRouvel::weightChosen = false;
-    ModRouvel::palletChosen = false;
-    ModRouvel::weightClickRate = Currency();
-    ModRouvel::palletClickRate = Currency();
-}
-
 } // namespace
 
 QString QuoteCommand::usage()
@@ -151,7 +135,8 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
         return failure(QStringLiteral("unknown destination \"%1\" in %2")
                            .arg(request.destination, request.db));
 
-    startFromAFreshProgram();
+    // Picks or a hand-off of an earlier run in this process must not show in this one.
+    ModRouvel::clearShipment();
     // Typed in this order, as a clerk would, then the destination chosen.
     evaluator.setWeightText(request.weight);
     evaluator.setPalletText(request.pallets);

@@ -1,13 +1,13 @@
 #include "FindForm.h"
 
 #include "FindState.h"
+#include "OkCancelButtons.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPushButton>
 
 FindForm::FindForm(FindState &state, QWidget *parent)
     : QDialog(parent)
@@ -30,14 +30,7 @@ FindForm::FindForm(FindState &state, QWidget *parent)
         = new QCheckBox(QStringLiteral("Start searching from beginning of document"), this);
     m_startTopChk->setObjectName(QStringLiteral("StartTopChk"));
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OkBtn"));
-    ok->setDefault(true);
-    auto *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    connect(ok, &QPushButton::clicked, this, &FindForm::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = makeOkCancelButtons(this, [this] { confirm(); });
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);

@@ -1,6 +1,7 @@
 #include "PrintOptForm.h"
 
 #include "DigitKeyFilter.h"
+#include "OkCancelButtons.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 
 #include <algorithm>
@@ -48,14 +48,7 @@ PrintOptForm::PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget 
     pages->addWidget(m_toPageEdit);
     pages->addStretch();
 
-    auto *buttons = new QDialogButtonBox(this);
-    auto *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OkBtn"));
-    ok->setDefault(true);
-    auto *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    connect(ok, &QPushButton::clicked, this, &PrintOptForm::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto *buttons = makeOkCancelButtons(this, [this] { confirm(); });
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Print To"), this), 0, 0);

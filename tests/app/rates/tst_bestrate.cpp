@@ -15,22 +15,6 @@ namespace {
 
 Currency dollars(double value) { return Currency::fromDouble(value); }
 
-void resetGlobals()
-{
-    ModRouvel::destNo = 0;
-    ModRouvel::destName.clear();
-    ModRouvel::carrierName.clear();
-    ModRouvel::blCarrierName.clear();
-    ModRouvel::blPrice = Currency();
-    ModRouvel::blRate = Currency();
-    ModRouvel::blWeight = 0;
-    ModRouvel::blPallets = 0;
-    ModRouvel::weightChosen = false;
-    ModRouvel::palletChosen = false;
-    ModRouvel::weightClickRate = Currency();
-    ModRouvel::palletClickRate = Currency();
-}
-
 } // namespace
 
 class tst_BestRate : public QObject
@@ -72,7 +56,7 @@ void tst_BestRate::initTestCase() { m_fixture = std::make_unique<BestRateFixture
 
 void tst_BestRate::init()
 {
-    resetGlobals();
+    ModRouvel::clearShipment();
     m_logic = std::make_unique<BestRateEvaluator>(Database::open(m_fixture->path()));
     m_logic->load();
 }
