@@ -3,7 +3,9 @@
 #include "ModRouvel.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTextBrowser>
@@ -21,6 +23,11 @@ HelpWindow::HelpWindow(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
+    m_databaseLabel = new QLabel(this);
+    m_databaseLabel->setObjectName(QStringLiteral("databaseLabel"));
+    m_databaseLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_databaseLabel->setContentsMargins(6, 3, 6, 3);
+    layout->addWidget(m_databaseLabel);
     resize(720, 640);
 }
 
@@ -37,6 +44,12 @@ bool HelpWindow::openContents(const QString &path)
     const QString title = m_browser->documentTitle();
     setWindowTitle(title.isEmpty() ? QStringLiteral("rouvel Help") : title);
     return true;
+}
+
+void HelpWindow::showDatabase(const QString &dbPath)
+{
+    m_databaseLabel->setText(
+        QStringLiteral("Database file: %1").arg(QDir::toNativeSeparators(dbPath)));
 }
 
 QString HelpWindow::missingFileMessage(const QString &path)
@@ -58,6 +71,7 @@ void HelpWindow::showContents(QWidget *parent)
             missingFileMessage(ModRouvel::helpPath), QMessageBox::Ok);
         return;
     }
+    window->showDatabase(ModRouvel::dbPath);
     window->show();
     window->raise();
     window->activateWindow();

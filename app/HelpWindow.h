@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
 class QTextBrowser;
 
 // Shows the user guide rouvel.hlp, an HTML document kept beside the program.
@@ -18,6 +19,11 @@ public:
 
     QTextBrowser *browser() const { return m_browser; }
 
+    // The line under the guide naming the database file in use, which may lie elsewhere than
+    // the program (--db, ROUVEL_DB, the user's data folder).
+    void showDatabase(const QString &dbPath);
+    QLabel *databaseLabel() const { return m_databaseLabel; }
+
     static QString missingFileMessage(const QString &path);
 
     // What every "Help" command does: the guide at helpPath, opened at its contents page in the
@@ -26,4 +32,5 @@ public:
 
 private:
     QTextBrowser *m_browser = nullptr;
+    QLabel *m_databaseLabel = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "ModMAJ.h"
 
+#include "AppPaths.h"
 #include "DatabaseStartup.h"
 #include "ModRouvel.h"
 #include "ModVerifWin.h"
@@ -19,7 +20,7 @@ namespace {
     }
 } // namespace
 
-bool Main()
+bool Main(const QString &dbOption)
 {
     // The regional check's message box takes the program's title as caption.
     QCoreApplication::setApplicationName(QStringLiteral("rouvel"));
@@ -28,11 +29,18 @@ bool Main()
     if (!ModVerifWin::checkRegionalSettings())
         return false;
 
-    setFilePaths(QCoreApplication::applicationDirPath());
+    const AppPaths::Context context = AppPaths::current();
+    const AppPaths::DatabaseLocation database = AppPaths::database(dbOption, context);
+    ModRouvel::dbPath = database.path;
+    ModRouvel::helpPath = AppPaths::guide(context);
 
-    // Before the splash loads the windows that bind to the database.
-    if (!DatabaseStartup::ensureReady(ModRouvel::dbPath, nullptr))
+    // Before the splash loads the windows that bind to the database. The user's data folder is
+    // made for the file, and goes again when no file is made in it.
+    const QStringList madeFolders = AppPaths::makeFolders(database);
+    if (!DatabaseStartup::ensureReady(ModRouvel::dbPath, nullptr)) {
+        AppPaths::removeFolders(madeFolders);
         return false;
+    }
 
     // Hidden windows stay loaded between uses, so the program must not end merely because no
     // window is visible for a moment; the windows that end it call endProgram().

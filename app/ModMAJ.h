@@ -13,10 +13,11 @@ namespace ModMAJ {
 // Checks the regional settings, sets the file paths, makes sure the database is usable and shows
 // the splash window, not modal. False means the program must end with status 1: the settings
 // were refused (no window shown, no file opened) or the database cannot be used.
-bool Main();
+// dbOption: the database file given with --db, empty when none was (see AppPaths).
+bool Main(const QString &dbOption = QString());
 
-// dbPath and helpPath: the two files in the program's folder, given as the platform reports it
-// (without a trailing separator).
+// dbPath and helpPath: the two files in one folder, given as the platform reports it (without a
+// trailing separator). Main() itself lets AppPaths choose, which may be another folder.
 void setFilePaths(const QString &programFolder);
 
 // Ends the run at once, whatever windows are loaded. Windows whose close box ends the program

@@ -8,8 +8,8 @@
 // from the database.
 namespace ModRouvel {
 
-inline QString dbPath; // rouvel.rvl in the program's folder
-inline QString helpPath; // rouvel.hlp in the program's folder
+inline QString dbPath; // the database file, as AppPaths chose it
+inline QString helpPath; // the guide rouvel.hlp, as AppPaths chose it
 
 inline qint32 destNo = 0; // destination chosen in the main window
 inline QString destName;

@@ -1,10 +1,15 @@
 #include "entreval.h"
 
+#include "BusyPointer.h"
+
+#include "Clients.h"
 #include "HelpWindow.h"
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "StandInWindow.h"
 #include "SvgPicture.h"
+#include "frmDonneesTab.h"
+#include "Yourcompany.h"
 #include "data/DataError.h"
 #include "rates/RateListModel.h"
 
@@ -12,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFont>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -30,16 +36,6 @@
 #include <QWindow>
 
 namespace {
-
-// The busy pointer for as long as a lookup or an opening runs.
-class BusyPointer
-{
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
 
 QTableView *makeRateLists(RateListModel *model, const QString &objectName, QWidget *parent)
 {
@@ -233,6 +229,7 @@ void entreval::buildWidgets()
     });
     connect(m_destinationBox, &QComboBox::activated, this,
         [this](int index) { chooseDestination(index); });
+    m_destinationBox->installEventFilter(this);
     connect(m_weightLists, &QTableView::clicked, this,
         [this](const QModelIndex &index) { pickRate(index, true); });
     connect(m_palletLists, &QTableView::clicked, this,
@@ -248,15 +245,24 @@ void entreval::buildWidgets()
 
 void entreval::load()
 {
+    QString notice;
     try {
-        m_logic.setDatabase(Database::open(ModRouvel::dbPath));
+        Database database = Database::open(ModRouvel::dbPath);
+        // Said once, here, where the clerk looks: quotes work, saves are refused one by one.
+        if (database.isReadOnly())
+            notice = QStringLiteral("The rate database %1 is read-only: rates can be looked up, "
+                                    "but changes cannot be saved.")
+                         .arg(QDir::toNativeSeparators(database.path()));
+        m_logic.setDatabase(std::move(database));
         m_logic.load();
     } catch (const DataError &error) {
         // Without its file the window can only say so; the other commands still work.
         m_loadProblem = QStringLiteral("The rate database cannot be used: %1").arg(error.message());
     }
-    m_loadProblemLabel->setText(m_loadProblem);
-    m_loadProblemLabel->setVisible(!m_loadProblem.isEmpty());
+    if (!m_loadProblem.isEmpty())
+        notice = m_loadProblem;
+    m_loadProblemLabel->setText(notice);
+    m_loadProblemLabel->setVisible(!notice.isEmpty());
     m_destinationBox->setEnabled(m_loadProblem.isEmpty());
     fillDestinationBox();
     updateView(true);
@@ -269,6 +275,16 @@ bool entreval::event(QEvent *event)
         activation();
     }
     return QWidget::event(event);
+}
+
+bool entreval::eventFilter(QObject *watched, QEvent *event)
+{
+    // Any click in the destination box empties the rate note, even one that chooses nothing.
+    if (watched == m_destinationBox && event->type() == QEvent::MouseButtonPress) {
+        m_logic.destinationBoxClicked();
+        updateView(false);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void entreval::showEvent(QShowEvent *event)
@@ -328,7 +344,9 @@ void entreval::chooseDestination(int index)
         message = m_logic.chooseDestination(index);
         updateView(true);
     }
-    if (!message.isEmpty())
+    if (!m_logic.state().failure.isEmpty())
+        QMessageBox::warning(this, windowTitle(), message, QMessageBox::Ok);
+    else if (!message.isEmpty())
         QMessageBox::information(this, windowTitle(), message, QMessageBox::Ok);
 }
 
@@ -338,8 +356,17 @@ void entreval::pickRate(const QModelIndex &index, bool byWeight)
         return;
     const bool picked
         = byWeight ? m_logic.pickWeight(index.row()) : m_logic.pickPallet(index.row());
-    if (picked)
-        updateView(false);
+    if (!picked) {
+        // A shown rate that cannot be picked: its price does not fit an amount.
+        QMessageBox::information(
+            this, windowTitle(), BestRateEvaluator::tooLargeMessage(), QMessageBox::Ok);
+        return;
+    }
+    const QString failure = m_logic.state().failure;
+    updateView(!failure.isEmpty());
+    if (!failure.isEmpty())
+        QMessageBox::warning(this, windowTitle(),
+            BestRateEvaluator::readFailureMessage(failure), QMessageBox::Ok);
 }
 
 void entreval::prepareBillOfLading()
@@ -348,11 +375,13 @@ void entreval::prepareBillOfLading()
         const BusyPointer busy;
         if (!m_logic.prepareBillOfLading())
             return;
-        QWidget *bill = programWindow(
-            QStringLiteral("frmDonnéesTab"), QStringLiteral("Bill of lading"), m_billOfLading);
-        bill->show();
-        bill->raise();
-        bill->activateWindow();
+        // A fresh window for each bill, so it proposes the next number.
+        delete m_billOfLading;
+        m_billOfLading = new frmDonneesTab;
+        m_billOfLading->setReturnTo(this);
+        m_billOfLading->show();
+        m_billOfLading->raise();
+        m_billOfLading->activateWindow();
     }
     updateView(false);
     hide();
@@ -387,23 +416,11 @@ void entreval::showRateAdjustments()
 
 void entreval::showCustomers()
 {
-    ModRouvel::callerForm = QStringLiteral("entreval");
-    QWidget *customers
-        = programWindow(QStringLiteral("Clients"), QStringLiteral("Customers"), m_customers);
-    customers->show();
-    customers->raise();
-    customers->activateWindow();
+    Clients::open(QStringLiteral("entreval"));
     cachelistes();
 }
 
-void entreval::showOwnCompany()
-{
-    QWidget *company = programWindow(
-        QStringLiteral("Yourcompany"), QStringLiteral("Your company"), m_ownCompany);
-    company->show();
-    company->raise();
-    company->activateWindow();
-}
+void entreval::showOwnCompany() { Yourcompany::open(); }
 
 QWidget *entreval::programWindow(
     const QString &windowName, const QString &caption, std::unique_ptr<StandInWindow> &standIn)

@@ -2,6 +2,7 @@
 
 #include "rates/BestRateEvaluator.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -19,6 +20,7 @@ class QTableView;
 class QWindow;
 class RateListModel;
 class StandInWindow;
+class frmDonneesTab;
 
 // The main window "Best rate": the shipment entry, the destination box, the weight and pallet
 // rate lists and the price on display. The evaluation itself is BestRateEvaluator's; this
@@ -34,6 +36,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -78,9 +81,7 @@ private:
     QStackedWidget *m_indicator = nullptr;
     QPushButton *m_prepareButton = nullptr;
 
-    std::unique_ptr<StandInWindow> m_ownCompany;
-    std::unique_ptr<StandInWindow> m_customers;
-    std::unique_ptr<StandInWindow> m_billOfLading;
+    QPointer<frmDonneesTab> m_billOfLading; // one bill at a time; deletes itself when closed
     std::unique_ptr<StandInWindow> m_carriers;
     std::unique_ptr<StandInWindow> m_rateAdjustments;
 };

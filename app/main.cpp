@@ -1,7 +1,9 @@
+#include "AppPaths.h"
 #include "DatabaseStartup.h"
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "cli/InitCommand.h"
+#include "cli/BolCommand.h"
 #include "cli/QuoteCommand.h"
 
 #include <QApplication>
@@ -40,6 +42,22 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return runQuoteCommand(arguments);
     }
+    if (!arguments.isEmpty() && arguments.first() == u"bol")
+        return runBolCommand(arguments);
+
+    const AppPaths::StartOptions options = AppPaths::parseStartOptions(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "rouvel: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (options.help || options.version) {
+        QCoreApplication app(argc, argv);
+        const QString text = options.help
+            ? AppPaths::helpText(options.dbOption, AppPaths::current())
+            : QStringLiteral("rouvel %1\n").arg(QStringLiteral(ROUVEL_VERSION));
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
 
     if (!hasDisplay()) {
         std::fputs("rouvel needs a graphical display: no DISPLAY or WAYLAND_DISPLAY is set "
@@ -49,7 +67,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    if (!ModMAJ::Main())
+    if (!ModMAJ::Main(options.dbOption))
         return 1;
     return app.exec();
 }

@@ -1,5 +1,7 @@
 // Times the preview's paging on a long report: the next-page command near the start and near
-// the end, and the jump from page 1 to the last page. Prints medians in milliseconds.
+// the end, the jumps to the last and the first page, to any page number and to the next find
+// hit, and the page index built at opening. Prints medians in milliseconds.
+#include "FindState.h"
 #include "PageImage.h"
 #include "PreviewForm.h"
 #include "VellumPrinter.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -46,6 +49,23 @@ double nextPageMs(PreviewForm &form, int from, int runs)
     return median(times);
 }
 
+// Median time of a step, with the preview put back on `from` untimed before each run.
+double jumpMs(PreviewForm &form, int from, int runs, const std::function<void()> &step,
+    int expected)
+{
+    std::vector<double> times;
+    for (int r = 0; r < runs; ++r) {
+        form.pageScroll()->setValue(from);
+        QElapsedTimer t;
+        t.start();
+        step();
+        times.push_back(t.nsecsElapsed() / 1e6);
+        if (form.currentPage() != expected)
+            std::fprintf(stderr, "unexpected page %d, not %d\n", form.currentPage(), expected);
+    }
+    return median(times);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -74,7 +94,11 @@ int main(int argc, char **argv)
         recording.elapsed() / 1000.0);
 
     PreviewForm form(engine);
-    if (!form.load()) {
+    QElapsedTimer opening;
+    opening.start();
+    const bool loaded = form.load();
+    const double loadMs = opening.nsecsElapsed() / 1e6;
+    if (!loaded) {
         std::fprintf(stderr, "%s\n", qPrintable(form.errorString()));
         return 1;
     }
@@ -94,6 +118,35 @@ int main(int argc, char **argv)
     std::printf("next page at page 2:        %.2f ms (median of 31)\n", early);
     std::printf("next page at page %d:     %.2f ms (median of 31)\n", Pages - 1, late);
     std::printf("ratio page %d / page 2:   %.2f\n", Pages - 1, late / early);
-    std::printf("Ctrl+Page Down from page 1: %.2f ms (median of 7)\n", median(jumps));
+    std::printf("Ctrl+Page Down from page 1: %.2f ms (median of 7; target under 5)\n",
+        median(jumps));
+    const double toFirst = jumpMs(
+        form, Pages, 7, [&] { press(form, Qt::Key_PageUp, Qt::ControlModifier); }, 1);
+    std::printf("Ctrl+Page Up from page %d:  %.2f ms (median of 7; target under 5)\n", Pages,
+        toFirst);
+
+    // Page numbers chosen on the page chooser, far apart in both directions.
+    const int hops[][2] = {{1, Pages / 2}, {Pages / 2, Pages - 1}, {Pages - 1, 2}, {2, Pages},
+        {Pages, Pages / 3}, {Pages / 3, 1}};
+    std::vector<double> hopTimes;
+    for (const auto &hop : hops) {
+        hopTimes.push_back(jumpMs(
+            form, hop[0], 5, [&] { form.pageScroll()->setValue(hop[1]); }, hop[1]));
+    }
+    std::printf("page number, far in either direction: %.2f ms (median of %zu hops; target under "
+                "5)\n",
+        median(hopTimes), hopTimes.size());
+
+    // F3 with the next hit on the following page, and with it 2 500 pages further on.
+    const int at = Pages / 2;
+    FindState::process().confirm({}, QStringLiteral("line 59 of page %1").arg(at + 1), false);
+    const double findNext = jumpMs(form, at, 7, [&] { press(form, Qt::Key_F3); }, at + 1);
+    std::printf("F3, hit on the next page:   %.2f ms (median of 7; target under 5)\n", findNext);
+    FindState::process().confirm({}, QStringLiteral("line 0 of page %1").arg(Pages / 2), false);
+    const double findFar = jumpMs(form, 1, 3, [&] { press(form, Qt::Key_F3); }, Pages / 2);
+    std::printf("F3, hit %d pages on:      %.2f ms (median of 3; reads every record between)\n",
+        Pages / 2 - 1, findFar);
+    std::printf("page index at opening:      %.2f ms (%d records)\n", loadMs,
+        form.pager().recordCount());
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "UnitConverter.h"
 #include "VellumError.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
@@ -13,9 +15,49 @@
 #include <QPrinter>
 
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ReportFormat;
 using Axis = UnitConverter::Axis;
+
+namespace {
+
+VellumError pictureError(const QString &path, const QString &why)
+{
+    return VellumError(
+        VellumError::Kind::Picture, QStringLiteral("Cannot load the picture %1: %2").arg(path, why));
+}
+
+} // namespace
+
+QImage PageRenderer::loadPicture(const QString &path)
+{
+    // A report loaded from elsewhere can name anything: a FIFO or a device would block the
+    // preview or the print run for ever, so only a regular file is read, and opening does not
+    // wait.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        throw pictureError(path, QStringLiteral("the path is not a file name."));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw pictureError(path, qt_error_string());
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw pictureError(path, QStringLiteral("it is not a regular file."));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw pictureError(path, file.errorString());
+    }
+    QImageReader reader(&file, QFileInfo(path).suffix().toLatin1());
+    QImage image = reader.read();
+    if (image.isNull())
+        throw pictureError(path, reader.errorString());
+    return image;
+}
 
 PageRenderer::Target PageRenderer::Target::preview(double zoom, double devicePixelsPerTwip)
 {
@@ -79,13 +121,20 @@ QSizeF PageRenderer::naturalSizeTwips(const QImage &image)
         hundredthsMm(image.height(), image.dotsPerMeterY()));
 }
 
-void PageRenderer::applyFont(QPainter &painter, const Record &record)
+void PageRenderer::startWithFont(const Record &record)
 {
+    if (record.keyword() != Keyword::SetFont)
+        return;
     // The zoomed size keeps whole points only.
     const double points = std::floor(record.fontSize() * m_target.zoom);
     m_font = TextMeasurer::twipsFont(
         record.fontName(), points, record.bold(), record.italic(), record.underline());
     m_ascentTwips = QFontMetricsF(m_font).ascent();
+}
+
+void PageRenderer::applyFont(QPainter &painter, const Record &record)
+{
+    startWithFont(record);
     painter.setFont(m_font);
 }
 
@@ -118,13 +167,7 @@ PageRenderer::Step PageRenderer::replay(QPainter &painter, const Record &record)
                              .normalized());
         return Step::Drawn;
     case Keyword::ImageOut: {
-        const QString path = record.imagePath();
-        QImageReader reader(path);
-        QImage image = reader.read();
-        if (image.isNull()) {
-            throw VellumError(VellumError::Kind::Picture,
-                QStringLiteral("Cannot load the picture %1: %2").arg(path, reader.errorString()));
-        }
+        const QImage image = loadPicture(record.imagePath());
         const QSizeF natural = naturalSizeTwips(image);
         const double w = record.imageWidth() == 0.0 ? natural.width() * m_target.zoom
                                                     : widthTwips(record.imageWidth());

@@ -44,6 +44,10 @@ public:
     void setTarget(const Target &target) { m_target = target; }
     const Target &target() const { return m_target; }
 
+    // Makes a SETFONT record the current font without drawing: the font in force where a page
+    // starts, set on an earlier page.
+    void startWithFont(const ReportFormat::Record &record);
+
     // Scales the painter from twips to its device and sets the current font; call once on a
     // fresh painter (and after a printer's new page) before replay().
     void preparePainter(QPainter &painter) const;
@@ -60,6 +64,10 @@ public:
     // target's zoom and scale, with the page starting at firstRecord drawn on it.
     QImage pagePicture(
         ReportReader &reader, qint32 firstRecord, qint32 paperWidthTwips, qint32 paperHeightTwips);
+
+    // Reads a picture from a regular file; anything else (a FIFO, a device, a folder, a
+    // missing file or no picture) throws VellumError (picture) at once.
+    static QImage loadPicture(const QString &path);
 
     // Natural size of an image in twips: its size in hundredths of a millimetre, taken as
     // twips.

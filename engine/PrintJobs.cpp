@@ -1,6 +1,7 @@
 #include "PrintJobs.h"
 
 #include "CommonDlg.h"
+#include "PdfTarget.h"
 #include "PreviewForm.h"
 #include "PrintOptForm.h"
 #include "PrintProgressForm.h"
@@ -10,10 +11,12 @@
 #include "VellumPrinter.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -29,14 +32,30 @@ PrinterAccess engineAndProcessPrinter(VellumPrinter &engine)
         if (ref)
             ref->SetDefaultPrinter(name);
     };
+    access.choosePdfFile = [](QWidget *owner) { return PrintJobs::choosePdfFileName(owner); };
     return access;
 }
 
-void runPrintJob(VellumPrinter &engine, const PrintOptions &options, PrintRun::Hooks hooks)
+// The chosen pages on the chosen printer, or into the chosen PDF file (one copy).
+void runPrintJob(VellumPrinter &engine, const PrintOptions &options, const PrintJobs::PdfSetup &pdf,
+    PrintRun::Hooks hooks)
 {
-    hooks.pending = [] { QCoreApplication::processEvents(); };
+    hooks.pending = PrintJobs::throttledEvents();
+    if (!options.PdfFile.isEmpty()) {
+        PdfTarget::write(engine.PrintFile(), options.PdfFile, pdf.paper, pdf.title,
+            options.FromPage, options.ToPage, hooks);
+        return;
+    }
     PrintRun::runPrintJob(
         engine.PrintFile(), engine.Title(), options, ProcessPrinter::currentPrinter(), hooks);
+}
+
+QString fileDialogFilter(const QStringList &descriptionsAndPatterns)
+{
+    QString filter;
+    for (const QString &item : descriptionsAndPatterns)
+        filter += item + QChar(0);
+    return filter + QChar(0);
 }
 
 } // namespace
@@ -52,7 +71,7 @@ void previewReport(VellumPrinter &engine)
     form.exec();
 }
 
-void printReport(VellumPrinter &engine)
+void printReport(VellumPrinter &engine, const PdfSetup &pdf)
 {
     QWidget *owner = QApplication::activeWindow();
     PrintOptions &options = PrintOptions::process();
@@ -60,6 +79,7 @@ void printReport(VellumPrinter &engine)
     options.ToPage = engine.TotalPages();
     options.Copies = 1;
     options.PrinterName = engine.DefaultPrinter();
+    options.PdfFile.clear();
     {
         PrintOptForm form(options, engineAndProcessPrinter(engine), owner);
         form.run();
@@ -70,7 +90,7 @@ void printReport(VellumPrinter &engine)
 
     // Without the progress box a failed run goes back to the caller like any engine error.
     if (!engine.ShowProgress()) {
-        runPrintJob(engine, options, {});
+        runPrintJob(engine, options, pdf, {});
         return;
     }
 
@@ -78,11 +98,11 @@ void printReport(VellumPrinter &engine)
     // and the program goes on.
     std::exception_ptr failure;
     PrintProgressForm progress(
-        [&engine, &options, &failure](PrintProgressForm &dialog) {
+        [&engine, &options, &pdf, &failure](PrintProgressForm &dialog) {
             PrintRun::Hooks hooks;
             hooks.progress = [&dialog](float f) { dialog.setProgress(f); };
             try {
-                runPrintJob(engine, options, hooks);
+                runPrintJob(engine, options, pdf, hooks);
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -95,21 +115,69 @@ void printReport(VellumPrinter &engine)
     try {
         std::rethrow_exception(failure);
     } catch (const VellumError &error) {
-        QMessageBox::critical(owner, QStringLiteral("Print Report"),
-            QStringLiteral("The report was not printed completely.\n%1").arg(error.message()));
+        const QString what = options.PdfFile.isEmpty()
+            ? QStringLiteral("The report was not printed completely.")
+            : QStringLiteral("The PDF file was not written.");
+        QMessageBox::critical(
+            owner, QStringLiteral("Print Report"), what + u'\n' + error.message());
     }
+}
+
+void printToPdf(const QString &reportPath, const QString &fileName, const PdfSetup &pdf)
+{
+    PrintRun::Hooks hooks;
+    hooks.pending = throttledEvents();
+    PdfTarget::write(reportPath, fileName, pdf.paper, pdf.title, 1, ReportFormat::MaxPage, hooks);
 }
 
 QString chooseSaveFileName()
 {
-    const QString filter = QStringLiteral("Text Files (*.txt)") + QChar(0) + QStringLiteral("*.txt")
-        + QChar(0) + QStringLiteral("All Files (*.*)") + QChar(0) + QStringLiteral("*.*") + QChar(0)
-        + QChar(0);
+    const QString filter = fileDialogFilter({QStringLiteral("Text Files (*.txt)"),
+        QStringLiteral("*.txt"), QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")});
     QString name;
     if (!CommonDlg::SaveFileDialog(QApplication::activeWindow(), QStringLiteral("Save Report"),
             filter, QString(), QStringLiteral(".txt"), CommonDlg::HideReadOnly, name))
         return QString();
     return name;
+}
+
+SaveChoice chooseReportFile(QWidget *owner)
+{
+    const QString filter = fileDialogFilter({QStringLiteral("Text Files (*.txt)"),
+        QStringLiteral("*.txt"), QStringLiteral("All Files (*.*)"), QStringLiteral("*.*"),
+        QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("*.pdf")});
+    SaveChoice choice;
+    int filterIndex = 0;
+    if (!CommonDlg::SaveFileDialog(owner, QStringLiteral("Save Report"), filter, QString(),
+            QStringLiteral(".txt"), CommonDlg::HideReadOnly, choice.fileName, &filterIndex))
+        return {};
+    // A name ending in .pdf is a PDF whichever filter was shown.
+    choice.pdf
+        = filterIndex == 3 || choice.fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+    return choice;
+}
+
+QString choosePdfFileName(QWidget *owner)
+{
+    const QString filter
+        = fileDialogFilter({QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("*.pdf")});
+    QString name;
+    if (!CommonDlg::SaveFileDialog(owner, QStringLiteral("Save as PDF"), filter, QString(),
+            QStringLiteral(".pdf"), CommonDlg::HideReadOnly | CommonDlg::OverwritePrompt, name))
+        return QString();
+    return name;
+}
+
+std::function<void()> throttledEvents()
+{
+    auto sinceEvents = std::make_shared<QElapsedTimer>();
+    sinceEvents->start();
+    return [sinceEvents] {
+        if (sinceEvents->elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            sinceEvents->restart();
+        }
+    };
 }
 
 } // namespace PrintJobs

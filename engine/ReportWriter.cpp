@@ -3,122 +3,127 @@
 #include "VellumError.h"
 
 #include <QDir>
-#include <QTemporaryFile>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace ReportFormat;
 
 namespace {
-// A few records per write call: the syscall per record cost a fifth of the recording time.
-constexpr qsizetype bufferedRecords = 64;
+
+QString lastError() { return qt_error_string(errno); }
+
 } // namespace
 
 ReportWriter::~ReportWriter() { close(); }
 
+QString ReportWriter::temporaryFolder()
+{
+    // Qt answers an empty path for a TMPDIR that does not exist; the report must never land
+    // in the filesystem root because of it.
+    QString folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        folder = qEnvironmentVariable("TMPDIR");
+        if (folder.isEmpty())
+            folder = QStringLiteral("/tmp");
+    }
+    if (!QFileInfo(folder).isDir()) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("The temporary folder %1 does not exist: no report file can be "
+                           "created in it.")
+                .arg(folder));
+    }
+    return folder;
+}
+
 void ReportWriter::create(const Header &header)
 {
+    const QString folder = temporaryFolder();
+    QByteArray name = QFile::encodeName(folder + QStringLiteral("/RPRTXXXXXX"));
+    // mkostemp creates the file for its owner only (0600) and opens it.
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("Cannot create a report file in the temporary folder %1: %2")
+                .arg(folder, lastError()));
+    }
     close();
-    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/RPRTXXXXXX"));
-    temp.setAutoRemove(false);
-    if (!temp.open()) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot create a report file in %1: %2")
-                .arg(QDir::tempPath(), temp.errorString()));
-    }
-    const QString path = temp.fileName();
-    temp.close();
-
-    // Unbuffered: every record reaches the file as it is made.
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        const QString error = m_file.errorString();
-        QFile::remove(path);
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot open the report file %1: %2").arg(path, error));
-    }
-    m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    m_path = path;
+    m_fd = fd;
+    m_path = QFile::decodeName(name);
+    m_nextRecord = 2;
     RecordBytes bytes {};
     header.writeTo(bytes);
-    writeAt(0, bytes.data(), RecordSize);
-    m_nextRecord = 2;
+    try {
+        writeAt(0, bytes.data(), RecordSize);
+    } catch (...) {
+        close();
+        QFile::remove(m_path);
+        throw;
+    }
 }
 
 void ReportWriter::close()
 {
-    if (m_file.isOpen()) {
-        tryFlush();
-        m_file.close();
-    }
-    m_buffer.clear();
-}
-
-void ReportWriter::flush()
-{
-    if (m_buffer.isEmpty() || !m_file.isOpen())
-        return;
-    if (m_file.write(m_buffer) != m_buffer.size()) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot write to the report file %1: %2")
-                .arg(m_path, m_file.errorString()));
-    }
-    m_buffer.resize(0);
-}
-
-bool ReportWriter::tryFlush() noexcept
-{
-    try {
-        flush();
-        return true;
-    } catch (...) {
-        return false;
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
     }
 }
 
 void ReportWriter::append(const Record &record)
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         throw VellumError(VellumError::Kind::File, QStringLiteral("No report file is open."));
-    if (m_buffer.capacity() < bufferedRecords * RecordSize)
-        m_buffer.reserve(bufferedRecords * RecordSize);
-    m_buffer.append(record.bytes.data(), RecordSize);
+    writeAt(qint64(m_nextRecord - 1) * RecordSize, record.bytes.data(), RecordSize);
     ++m_nextRecord;
-    if (m_buffer.size() >= bufferedRecords * RecordSize)
-        flush();
 }
 
-void ReportWriter::rewriteHeader(const Header &header)
+RecordBytes ReportWriter::readHeaderRecord() const
 {
-    RecordBytes bytes {};
-    header.writeTo(bytes);
-    flush();
-    const qint64 position = m_file.pos();
-    writeAt(0, bytes.data(), RecordSize);
-    if (!m_file.seek(position))
-        throw VellumError(VellumError::Kind::File, m_file.errorString());
-}
-
-Header ReportWriter::readHeader()
-{
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         throw VellumError(VellumError::Kind::File, QStringLiteral("No report file is open."));
-    flush();
-    const qint64 position = m_file.pos();
     RecordBytes bytes {};
-    if (!m_file.seek(0) || m_file.read(bytes.data(), RecordSize) != RecordSize) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot read the header of the report file %1: %2")
-                .arg(m_path, m_file.errorString()));
+    qint64 done = 0;
+    while (done < RecordSize) {
+        const ssize_t n = ::pread(m_fd, bytes.data() + done, size_t(RecordSize - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            throw VellumError(VellumError::Kind::File,
+                QStringLiteral("Cannot read the header of the report file %1: %2")
+                    .arg(m_path, n < 0 ? lastError() : QStringLiteral("the file is too short")));
+        }
+        done += n;
     }
-    if (!m_file.seek(position))
-        throw VellumError(VellumError::Kind::File, m_file.errorString());
-    return Header::fromRecord(bytes);
+    return bytes;
+}
+
+void ReportWriter::rewriteHeaderRecord(const RecordBytes &bytes)
+{
+    if (m_fd < 0)
+        throw VellumError(VellumError::Kind::File, QStringLiteral("No report file is open."));
+    writeAt(0, bytes.data(), RecordSize);
 }
 
 void ReportWriter::writeAt(qint64 offset, const char *data, qint64 size)
 {
-    if (!m_file.seek(offset) || m_file.write(data, size) != size) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot write to the report file %1: %2")
-                .arg(m_path, m_file.errorString()));
+    // Positioned writes: the header rewrite never moves the place of the next record.
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(m_fd, data + done, size_t(size - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const QString error = n < 0 ? lastError() : QStringLiteral("nothing was written");
+            // A record written in part would shift every later one.
+            const bool whole = done == 0 || offset == 0 || ::ftruncate(m_fd, offset) == 0;
+            Q_UNUSED(whole)
+            throw VellumError(VellumError::Kind::File,
+                QStringLiteral("Cannot write to the report file %1: %2").arg(m_path, error));
+        }
+        done += n;
     }
 }

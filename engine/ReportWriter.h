@@ -2,44 +2,45 @@
 
 #include "ReportFormat.h"
 
-#include <QFile>
 #include <QString>
 
-// Creates a report file in the temporary directory and appends its records as they are made,
-// through a small fixed buffer, so memory stays the same whatever the length of the report.
+// Creates a report file in the temporary folder and writes each record into it as it is made:
+// when append() returns, the record is in the file for any reader, and a write error is thrown
+// by the append that met it.
 class ReportWriter
 {
 public:
     ReportWriter() = default;
     ~ReportWriter();
+    ReportWriter(const ReportWriter &) = delete;
+    ReportWriter &operator=(const ReportWriter &) = delete;
 
-    // Creates a new unique file "RPRT..." readable and writable by its owner only and writes
-    // the header as record 1. Throws VellumError (file) when it cannot.
+    // Creates a new unique file "RPRT..." readable and writable by its owner only, writes the
+    // header as record 1 and closes the file open before. Throws VellumError (file), keeping
+    // the file open before, when it cannot.
     void create(const ReportFormat::Header &header);
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_fd >= 0; }
     QString path() const { return m_path; }
     void close();
 
-    // Appends one command record. Throws VellumError (file) on a write error.
+    // Appends one command record. Throws VellumError (file) on a write error; the file then
+    // keeps only whole records.
     void append(const ReportFormat::Record &record);
-    // Writes the buffered records to the file; readers call it before they look. Throws
-    // VellumError (file) on a write error.
-    void flush();
-    // The same, for callers that must not throw; false when the write failed.
-    bool tryFlush() noexcept;
     // Number of the record the next append writes.
     qint32 nextRecord() const { return m_nextRecord; }
 
-    // Rewrites the header record and keeps the append position.
-    void rewriteHeader(const ReportFormat::Header &header);
-    // The header record as the file holds it.
-    ReportFormat::Header readHeader();
+    // Record 1 as the file holds it, and its rewrite; the append position stays.
+    ReportFormat::RecordBytes readHeaderRecord() const;
+    void rewriteHeaderRecord(const ReportFormat::RecordBytes &bytes);
+
+    // The folder report files are created in. Throws VellumError (file), naming the folder,
+    // when it is missing or is not a folder.
+    static QString temporaryFolder();
 
 private:
     void writeAt(qint64 offset, const char *data, qint64 size);
 
-    QFile m_file;
+    int m_fd = -1;
     QString m_path;
-    QByteArray m_buffer; // at most bufferedRecords records
     qint32 m_nextRecord = 0;
 };

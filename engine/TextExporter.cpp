@@ -39,13 +39,14 @@ void TextExporter::replay(const Record &record)
             m_out.append(lineEnd);
             m_lineLength = 0;
         }
-        // Pad with blanks up to column n; a line already past it gets one blank.
+        // Pad with blanks up to column n. A text that starts left of where the line already
+        // reached goes on a new line, padded to its column, so no text runs into another.
         const int column = columnOf(record.textX(), m_scaleMode);
-        qsizetype padding = 0;
-        if (m_lineLength < column - 1)
-            padding = column - 1 - m_lineLength;
-        else if (m_lineLength > 0 && m_lineLength > column - 1)
-            padding = 1;
+        if (m_lineLength > 0 && m_lineLength > column - 1) {
+            m_out.append(lineEnd);
+            m_lineLength = 0;
+        }
+        const qsizetype padding = m_lineLength < column - 1 ? column - 1 - m_lineLength : 0;
         m_out.append(padding, ' ');
         const QByteArray text = trimmedField(record.bytes.data() + TextField::Text, MaxTextChars);
         m_out.append(text);

@@ -10,6 +10,7 @@
 #include "TextMeasurer.h"
 #include "UnitConverter.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDate>
@@ -50,6 +51,26 @@ QString textOf(const QVariant &text)
     return text.toString();
 }
 
+// Without its application object Qt aborts the whole process at the first font or window;
+// the caller gets an error instead.
+void requireGuiApplication()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("The print engine needs a QApplication (or a QGuiApplication for "
+                           "recording and exports only), created before BeginDoc."));
+    }
+}
+
+void requireWidgetApplication(const char *operation)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        throw VellumError(VellumError::Kind::InvalidArgument,
+            QStringLiteral("%1 shows a window and needs a QApplication.")
+                .arg(QLatin1String(operation)));
+    }
+}
+
 VellumError noReportOpen()
 {
     return VellumError(VellumError::Kind::File,
@@ -79,6 +100,16 @@ private:
     bool m_active = false;
 };
 
+// The page surface text is measured on while recording: the paper in the orientation the
+// header held when it was created, and the measuring font. (At namespace scope: a nested
+// struct's member initialisers are not usable inside its enclosing class for clang.)
+struct MeasuringSurface
+{
+    TextMeasurer measurer;
+    qint32 widthTwips = 0;
+    qint32 heightTwips = 0;
+};
+
 } // namespace
 
 class VellumPrinterPrivate
@@ -86,14 +117,7 @@ class VellumPrinterPrivate
 public:
     enum class State { Idle, Recording, Ended, Deleted };
 
-    // The page surface text is measured on while recording: the paper in the orientation the
-    // header held when it was created, and the measuring font.
-    struct Surface
-    {
-        TextMeasurer measurer;
-        qint32 widthTwips = 0;
-        qint32 heightTwips = 0;
-    };
+    using Surface = MeasuringSurface;
 
     Surface &surface()
     {
@@ -107,6 +131,21 @@ public:
         return *m_surface;
     }
     void unloadSurface() { m_surface.reset(); }
+
+    // A PDF of the current report: the paper and title it was recorded with, or for a loaded
+    // report the current printer's paper, as the preview shows it, and its header's title.
+    PrintJobs::PdfSetup pdfSetup() const
+    {
+        PrintJobs::PdfSetup setup;
+        if (!reportPath.isEmpty() && reportPath == paperReportPath && paperWidthTwips > 0
+            && paperHeightTwips > 0) {
+            setup.paper = {paperWidthTwips, paperHeightTwips};
+            setup.title = title;
+        } else {
+            setup.paper = ProcessPrinter::paperSize(1);
+        }
+        return setup;
+    }
 
     double toUnitsX(double twips) const
     {
@@ -123,19 +162,22 @@ public:
             throw noReportOpen();
     }
 
-    // The header-backed properties: the file's header record changes with the engine.
+    // The header-backed properties: the file's header record changes with the engine, one
+    // field only, so the other fields keep their bytes (leading blanks included).
     template<typename Change> void changeHeader(Change change)
     {
         requireRecording();
-        Header header = writer.readHeader();
-        change(header);
-        writer.rewriteHeader(header);
-        headerCopy = header;
+        RecordBytes bytes = writer.readHeaderRecord();
+        change(bytes);
+        writer.rewriteHeaderRecord(bytes);
+        headerCopy = Header::fromRecord(bytes);
     }
 
     ReportWriter writer;
+    // The report shown, printed and exported: the engine's own or a loaded one.
     QString reportPath;
-    bool ownsReport = false;
+    // The file the last BeginDoc created; DestroyReport deletes it whatever is loaded since.
+    QString ownReportPath;
     State state = State::Idle;
 
     double x = 0.0;
@@ -161,6 +203,8 @@ public:
     bool previewSizable = false;
     qint32 paperWidthTwips = 0;
     qint32 paperHeightTwips = 0;
+    // The report file BeginDoc laid out on that paper.
+    QString paperReportPath;
     Header headerCopy;
     bool firstDrawingPending = false;
     bool drawingHeadings = false;
@@ -407,7 +451,11 @@ void VellumPrinter::NewPage()
     Q_EMIT OnNewPage(d->page);
 }
 
-void VellumPrinter::PreviewReport() { PrintJobs::previewReport(*this); }
+void VellumPrinter::PreviewReport()
+{
+    requireWidgetApplication("PreviewReport");
+    PrintJobs::previewReport(*this);
+}
 
 void VellumPrinter::PrintToFile()
 {
@@ -427,7 +475,6 @@ void VellumPrinter::PrintToFile()
             QStringLiteral("The text file %1 is the report file itself: choose another name.")
                 .arg(d->printTextFile));
     }
-    d->writer.flush();
     BusyPointer busy;
     ReportReader reader;
     if (!reader.open(d->reportPath))
@@ -455,15 +502,19 @@ void VellumPrinter::PrintToFile()
     }
 }
 
-void VellumPrinter::PrintReport() { PrintJobs::printReport(*this); }
+void VellumPrinter::PrintReport()
+{
+    requireWidgetApplication("PrintReport");
+    PrintJobs::printReport(*this, d->pdfSetup());
+}
 
 void VellumPrinter::BeginDoc()
 {
-    d->writer.close();
+    requireGuiApplication();
     const Header header = Header::defaults(d->headerCopy.autoNewPage);
     d->writer.create(header);
     d->reportPath = d->writer.path();
-    d->ownsReport = true;
+    d->ownReportPath = d->reportPath;
     d->state = VellumPrinterPrivate::State::Recording;
     setCurrentEngine(this);
     d->headerCopy = header;
@@ -477,13 +528,13 @@ void VellumPrinter::BeginDoc()
     const ProcessPrinter::PaperSize paper = ProcessPrinter::paperSize(1);
     d->paperWidthTwips = paper.widthTwips;
     d->paperHeightTwips = paper.heightTwips;
+    d->paperReportPath = d->reportPath;
 }
 
 void VellumPrinter::EndDoc()
 {
     d->requireRecording();
     d->writer.append(Record::pageMark(d->page, Keyword::EndDoc));
-    d->writer.flush();
     d->writer.close();
     d->totalPages = d->page;
     d->state = VellumPrinterPrivate::State::Ended;
@@ -493,15 +544,19 @@ void VellumPrinter::EndDoc()
 void VellumPrinter::DestroyReport()
 {
     d->writer.close();
-    // A report loaded from the caller's file is the caller's: only our own file is deleted.
-    if (d->ownsReport && !d->reportPath.isEmpty())
-        QFile::remove(d->reportPath);
-    d->ownsReport = false;
+    // A report loaded from the caller's file is the caller's: only our own file is deleted,
+    // also when a loaded report is the current one.
+    if (!d->ownReportPath.isEmpty())
+        QFile::remove(d->ownReportPath);
+    d->ownReportPath.clear();
     d->state = VellumPrinterPrivate::State::Deleted;
 }
 
 bool VellumPrinter::LoadReport(const QString &ReptFileName)
 {
+    // The report being recorded goes on: a load now would cut it off.
+    if (d->state == VellumPrinterPrivate::State::Recording)
+        return false;
     const QString name = ReptFileName.trimmed();
     if (name.isEmpty())
         return false;
@@ -515,7 +570,6 @@ bool VellumPrinter::LoadReport(const QString &ReptFileName)
 
     d->writer.close();
     d->reportPath = info.absoluteFilePath();
-    d->ownsReport = false;
     d->state = VellumPrinterPrivate::State::Ended;
     d->totalPages = pages;
     d->unloadSurface();
@@ -527,6 +581,7 @@ bool VellumPrinter::SaveReport(const QString &DestFileName)
 {
     QString name = DestFileName;
     if (name.trimmed().isEmpty()) {
+        requireWidgetApplication("SaveReport without a file name");
         name = PrintJobs::chooseSaveFileName();
         if (name.isEmpty())
             return false;
@@ -540,7 +595,9 @@ qint16 VellumPrinter::TotalPages() const { return d->totalPages; }
 
 void VellumPrinter::SetTitle(const QString &vData)
 {
-    d->changeHeader([&vData](Header &h) { h.title = vData; });
+    d->changeHeader([&vData](RecordBytes &h) {
+        putText(h, HeaderField::Title, MaxHeaderTextChars, vData);
+    });
     d->title = vData;
 }
 
@@ -566,7 +623,7 @@ void VellumPrinter::SetOrientation(qint16 vData)
             QStringLiteral("Orientation must be 1 (portrait) or 2 (landscape), not %1.")
                 .arg(vData));
     }
-    d->changeHeader([vData](Header &h) { h.orientation = vData; });
+    d->changeHeader([vData](RecordBytes &h) { putInt16(h, HeaderField::Orientation, vData); });
     d->orientation = vData;
 }
 
@@ -579,7 +636,7 @@ void VellumPrinter::SetScaleMode(qint16 vData)
         throw VellumError(VellumError::Kind::InvalidArgument,
             QStringLiteral("ScaleMode must be a unit code from 0 to 7, not %1.").arg(vData));
     }
-    d->changeHeader([vData](Header &h) { h.scaleMode = vData; });
+    d->changeHeader([vData](RecordBytes &h) { putInt16(h, HeaderField::ScaleMode, vData); });
     d->scaleMode = vData;
 }
 
@@ -587,14 +644,12 @@ qint16 VellumPrinter::ScaleMode() const { return d->scaleMode; }
 
 QString VellumPrinter::PrintFile() const
 {
-    // Whoever asks for the path is about to read the file: hand it over complete.
-    d->writer.tryFlush();
     return d->reportPath.trimmed();
 }
 
 void VellumPrinter::SetSpacing(double vData)
 {
-    d->changeHeader([vData](Header &h) { h.spacing = vData; });
+    d->changeHeader([vData](RecordBytes &h) { putDouble(h, HeaderField::Spacing, vData); });
     d->spacing = vData;
 }
 
@@ -602,7 +657,7 @@ double VellumPrinter::Spacing() const { return d->spacing; }
 
 void VellumPrinter::SetAutoHeadings(bool vData)
 {
-    d->changeHeader([vData](Header &h) { h.autoHeadings = vData; });
+    d->changeHeader([vData](RecordBytes &h) { putFlag(h, HeaderField::AutoHeadings, vData); });
     d->autoHeadings = vData;
 }
 
@@ -614,7 +669,8 @@ bool VellumPrinter::ShowProgress() const { return d->showProgress; }
 
 void VellumPrinter::SetAutoHeadingsFontSize(qint16 vData)
 {
-    d->changeHeader([vData](Header &h) { h.autoHeadingsFontSize = vData; });
+    d->changeHeader(
+        [vData](RecordBytes &h) { putInt16(h, HeaderField::AutoHeadingsFontSize, vData); });
     d->autoHeadingsFontSize = vData;
 }
 
@@ -622,7 +678,9 @@ qint16 VellumPrinter::AutoHeadingsFontSize() const { return d->autoHeadingsFontS
 
 void VellumPrinter::SetAutoHeadingsFontName(const QString &vData)
 {
-    d->changeHeader([&vData](Header &h) { h.autoHeadingsFontName = vData; });
+    d->changeHeader([&vData](RecordBytes &h) {
+        putText(h, HeaderField::AutoHeadingsFontName, MaxHeaderTextChars, vData);
+    });
     d->autoHeadingsFontName = vData;
 }
 
@@ -630,7 +688,8 @@ QString VellumPrinter::AutoHeadingsFontName() const { return d->autoHeadingsFont
 
 void VellumPrinter::SetAutoHeadingsFontAttr(qint32 vData)
 {
-    d->changeHeader([vData](Header &h) { h.autoHeadingsFontAttr = vData; });
+    d->changeHeader(
+        [vData](RecordBytes &h) { putInt32(h, HeaderField::AutoHeadingsFontAttr, vData); });
     d->autoHeadingsFontAttr = vData;
 }
 
@@ -638,7 +697,7 @@ qint32 VellumPrinter::AutoHeadingsFontAttr() const { return d->autoHeadingsFontA
 
 void VellumPrinter::SetAutoNewPage(bool vData)
 {
-    d->changeHeader([vData](Header &h) { h.autoNewPage = vData; });
+    d->changeHeader([vData](RecordBytes &h) { putFlag(h, HeaderField::AutoNewPage, vData); });
     d->autoNewPage = vData;
 }
 
@@ -691,3 +750,12 @@ QString VellumPrinter::PrintTextFile() const { return d->printTextFile; }
 void VellumPrinter::SetPreviewSizable(bool vData) { d->previewSizable = vData; }
 
 bool VellumPrinter::PreviewSizable() const { return d->previewSizable; }
+
+void VellumPrinter::PrintToPdf(const QString &PdfFile)
+{
+    requireGuiApplication();
+    if (d->reportPath.isEmpty() || d->state == VellumPrinterPrivate::State::Deleted)
+        throw VellumError(VellumError::Kind::File, QStringLiteral("There is no report to write."));
+    BusyPointer busy;
+    PrintJobs::printToPdf(PrintFile(), PdfFile, d->pdfSetup());
+}

@@ -17,6 +17,11 @@ class VellumPrinterPrivate;
  * Positions and sizes are in the unit chosen by ScaleMode, measured from the paper's top-left
  * corner. Every failure is thrown as VellumError. Operations are declared in the order of the
  * engine's published interface.
+ *
+ * The engine needs a QApplication created before BeginDoc, on the thread that calls it. A
+ * QGuiApplication is enough for recording, PrintToFile and SaveReport with a file name; the
+ * preview, the print dialog and the save-file dialog need the QApplication. Without the
+ * application object these operations throw VellumError (InvalidArgument).
  */
 class VELLUMPRINT_EXPORT VellumPrinter : public QObject
 {
@@ -54,11 +59,15 @@ public Q_SLOTS:
     void BeginDoc();
     /** Ends the report and closes its file. */
     void EndDoc();
-    /** Deletes the report file the engine created; never fails. */
+    /**
+     * Deletes the report file the last BeginDoc created, also when a loaded report is the
+     * current one; never fails.
+     */
     void DestroyReport();
     /**
      * Makes the named report file the engine's report for preview, print and export.
-     * Returns false, loading nothing, when the file is missing or is not a report file.
+     * Returns false, loading nothing, when the file is missing or is not a report file, or
+     * while a report is being recorded (between BeginDoc and EndDoc).
      */
     bool LoadReport(const QString &ReptFileName);
     /**
@@ -120,6 +129,15 @@ public Q_SLOTS:
     /** Preview in a normal sizable window instead of a frameless maximised one. */
     void SetPreviewSizable(bool vData);
     bool PreviewSizable() const;
+    /**
+     * Writes every page of the report into the PDF file PdfFile, replacing it: the report's
+     * paper size and orientation, the pages drawn as the printer and the preview draw them,
+     * searchable text with its fonts embedded, and Title as the PDF's title. Needs neither a
+     * printer nor a screen, only a QGuiApplication. Throws VellumError (file) when the file
+     * cannot be written; a failed run leaves no file under that name and an existing file as
+     * it was.
+     */
+    void PrintToPdf(const QString &PdfFile);
 
 Q_SIGNALS:
     /** A page has just begun; delivered synchronously inside the engine call. */

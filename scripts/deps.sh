@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; does nothing when all
-# are present. Sourced by scripts/run and scripts/test.
+# are present. Sourced by scripts/run, scripts/test and scripts/package.
 set -euo pipefail
 
 rouvel_packages=(
     g++ cmake ninja-build
-    qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
+    qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6 libsqlite3-dev
     fonts-liberation
 )
 rouvel_test_packages=(
     poppler-utils cups printer-driver-cups-pdf
+    clang libclang-rt-14-dev
+    desktop-file-utils pkgconf dpkg-dev file
+)
+# scripts/package: CPack's Debian packages with their dependencies read from the binaries.
+rouvel_package_packages=(
+    dpkg-dev file
 )
 
 rouvel_sudo() {

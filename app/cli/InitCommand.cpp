@@ -13,7 +13,7 @@ namespace {
 constexpr int ExitOk = 0;
 constexpr int ExitError = 2;
 
-const char Usage[] = "usage: rouvel init --db FILE [--sample]";
+const char Usage[] = "usage: rouvel init [--db FILE] [--sample]";
 
 } // namespace
 
@@ -22,29 +22,44 @@ bool isInitCommand(const QStringList &arguments)
     return !arguments.isEmpty() && arguments.first() == QLatin1String("init");
 }
 
-int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &err)
+int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &err,
+    const AppPaths::DatabaseLocation &fallback)
 {
     if (!isInitCommand(arguments)) {
         err << Usage << Qt::endl;
         return ExitError;
     }
     QString path;
+    bool hasDb = false;
     bool sample = false;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (argument == QLatin1String("--sample")) {
             sample = true;
-        } else if (argument == QLatin1String("--db") && path.isEmpty()) {
+        } else if (argument == QLatin1String("--db") && !hasDb) {
             // "--db --sample" names no file: creating one called "--sample" would be a surprise.
             if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QLatin1String("--"))) {
                 err << "rouvel init: --db needs a file name\n" << Usage << Qt::endl;
                 return ExitError;
             }
             path = arguments[++i];
-        } else if (argument.startsWith(QLatin1String("--db=")) && path.isEmpty()) {
+            hasDb = true;
+        } else if (argument.startsWith(QLatin1String("--db=")) && !hasDb) {
             path = argument.mid(5);
+            hasDb = true;
         } else {
             err << "rouvel init: unexpected argument \"" << argument << "\"\n" << Usage << Qt::endl;
+            return ExitError;
+        }
+    }
+    QStringList madeFolders;
+    if (!hasDb && !fallback.path.isEmpty()) {
+        path = fallback.path;
+        QString problem;
+        madeFolders = AppPaths::makeFolders(fallback, &problem);
+        if (!problem.isEmpty()) {
+            AppPaths::removeFolders(madeFolders);
+            err << "rouvel init: " << problem << Qt::endl;
             return ExitError;
         }
     }
@@ -55,6 +70,7 @@ int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &
     try {
         Database::create(path, sample);
     } catch (const DataError &error) {
+        AppPaths::removeFolders(madeFolders);
         err << "rouvel init: " << error.message() << Qt::endl;
         return ExitError;
     }
@@ -67,5 +83,5 @@ int runInitCommand(const QStringList &arguments)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runInitCommand(arguments, out, err);
+    return runInitCommand(arguments, out, err, AppPaths::database());
 }

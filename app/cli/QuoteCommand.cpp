@@ -1,5 +1,6 @@
 #include "QuoteCommand.h"
 
+#include "AppPaths.h"
 #include "ModRouvel.h"
 #include "data/DataError.h"
 #include "data/Database.h"
@@ -50,6 +51,8 @@ QString parse(QStringList arguments, Request &request)
             return QStringLiteral("%1 needs a value").arg(option);
         const QString value = arguments.at(++i);
         if (option == QLatin1String("--db")) {
+            if (value.isEmpty())
+                return QStringLiteral("--db needs a file name");
             request.db = value;
         } else if (option == QLatin1String("--weight")) {
             request.weight = value;
@@ -71,8 +74,9 @@ QString parse(QStringList arguments, Request &request)
             request.pickRow = row;
         }
     }
+    // Without --db, the file the windows would use.
     if (request.db.isEmpty())
-        return QStringLiteral("--db FILE is required");
+        request.db = AppPaths::database().path;
     if (!hasDestination)
         return QStringLiteral("--destination NAME is required");
     return {};
@@ -108,7 +112,7 @@ int destinationIndex(const QList<DestinationEntry> &destinations, const QString 
 
 QString QuoteCommand::usage()
 {
-    return QStringLiteral("usage: rouvel quote --db FILE --weight TEXT --pallets TEXT "
+    return QStringLiteral("usage: rouvel quote [--db FILE] --weight TEXT --pallets TEXT "
                           "--destination NAME [--pick weight:N | --pick pallet:N] --json");
 }
 
@@ -141,16 +145,31 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
     evaluator.setWeightText(request.weight);
     evaluator.setPalletText(request.pallets);
     const QString message = evaluator.chooseDestination(index);
+    // A lookup that failed gives no answer at all, never part of one.
+    const auto readFailure = [&] {
+        return failure(QStringLiteral("cannot read %1: %2")
+                           .arg(request.db, evaluator.state().failure.simplified()));
+    };
+    if (!evaluator.state().failure.isEmpty())
+        return readFailure();
 
     if (request.pickRow > 0) {
         const int row = request.pickRow - 1;
         const bool picked
             = request.pickByWeight ? evaluator.pickWeight(row) : evaluator.pickPallet(row);
+        const BestRateState &shown = evaluator.state();
+        const bool onScreen = request.pickByWeight
+            ? shown.weightListsShown && row < shown.weightRows.size()
+            : shown.palletListsShown && row < shown.palletRows.size();
+        if (!picked && onScreen)
+            return failure(BestRateEvaluator::tooLargeMessage().simplified());
         if (!picked)
             return failure(
                 QStringLiteral("the %1 list shows no rate %2 to pick")
                     .arg(request.pickByWeight ? QStringLiteral("weight") : QStringLiteral("pallet"))
                     .arg(request.pickRow));
+        if (!evaluator.state().failure.isEmpty())
+            return readFailure();
     }
 
     const BestRateState &s = evaluator.state();
@@ -170,7 +189,10 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
                 {QStringLiteral("blWeight"), handOff.blWeight},
                 {QStringLiteral("blPallets"), handOff.blPallets},
                 {QStringLiteral("weightChosen"), handOff.weightChosen},
-                {QStringLiteral("palletChosen"), handOff.palletChosen}}},
+                {QStringLiteral("palletChosen"), handOff.palletChosen},
+                {QStringLiteral("weightClickRate"), handOff.weightClickRate.toDouble()},
+                {QStringLiteral("palletClickRate"), handOff.palletClickRate.toDouble()},
+                {QStringLiteral("destName"), handOff.destName}}},
     };
     if (!message.isEmpty())
         result.insert(QStringLiteral("message"), message);

@@ -4,12 +4,12 @@
 #include <QString>
 #include <QStringList>
 
-// rouvel quote --db FILE --weight TEXT --pallets TEXT --destination NAME
+// rouvel quote [--db FILE] --weight TEXT --pallets TEXT --destination NAME
 //              [--pick weight:N | --pick pallet:N] --json
 //
 // One evaluation of the main window without a window, for scripts: the same lookups, the same
 // choice of the price to display and the same picks, written as one JSON object. The file is
-// only read.
+// only read; without --db it is the one the windows would use (AppPaths).
 class QuoteCommand
 {
 public:

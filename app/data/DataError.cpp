@@ -47,7 +47,10 @@ DataError DataError::other(const QString &cause) { return DataError(Kind::Other,
 
 DataError DataError::fromSqlError(const QSqlError &error, const QString &context)
 {
-    const QString text = error.text().trimmed();
+    // The engine's own words name the cause ("database is locked"); the driver's add nothing.
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
     const QString message = context.isEmpty() ? text : context + QStringLiteral(": ") + text;
     const int native = error.nativeErrorCode().toInt();
     if (native == SqliteConstraintUnique || native == SqliteConstraintPrimaryKey

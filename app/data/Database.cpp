@@ -8,12 +8,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUuid>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <map>
 
 namespace {
 
@@ -22,6 +29,7 @@ namespace {
 constexpr int BusyTimeoutMs = 5000;
 const QByteArray SqliteHeader("SQLite format 3\0", 16);
 constexpr int SqliteNotADatabase = 26;
+constexpr int SqliteCorrupt = 11;
 
 QString nextConnectionName()
 {
@@ -85,12 +93,108 @@ Database::Status status(Database::State state, const QString &cause)
     return Database::Status {state, cause};
 }
 
+// Skips blanks and SQL comments from `at`; false when a block comment never ends.
+bool skipBlanks(const QString &sql, qsizetype &at)
+{
+    while (at < sql.size()) {
+        if (sql.at(at).isSpace()) {
+            ++at;
+        } else if (sql.mid(at, 2) == QLatin1String("--")) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), at);
+            at = end < 0 ? sql.size() : end + 1;
+        } else if (sql.mid(at, 2) == QLatin1String("/*")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), at + 2);
+            if (end < 0)
+                return false;
+            at = end + 2;
+        } else {
+            break;
+        }
+    }
+    return true;
+}
+
+// One statement that begins with SELECT: nothing but blanks and comments may follow a
+// semicolon outside quotes, brackets and comments.
+bool isOneSelect(const QString &sql)
+{
+    qsizetype at = 0;
+    if (!skipBlanks(sql, at))
+        return false;
+    const QLatin1String select("SELECT");
+    if (sql.mid(at, select.size()).compare(select, Qt::CaseInsensitive) != 0)
+        return false;
+    at += select.size();
+    if (at < sql.size() && (sql.at(at).isLetterOrNumber() || sql.at(at) == QLatin1Char('_')))
+        return false;
+    while (at < sql.size()) {
+        const QChar c = sql.at(at);
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')
+            || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            qsizetype end = at + 1;
+            while (true) {
+                end = sql.indexOf(close, end);
+                if (end < 0)
+                    return false;
+                // A doubled quote stands for itself inside the quotes.
+                if (close == QLatin1Char(']') || end + 1 >= sql.size() || sql.at(end + 1) != close)
+                    break;
+                end += 2;
+            }
+            at = end + 1;
+        } else if (sql.mid(at, 2) == QLatin1String("--") || sql.mid(at, 2) == QLatin1String("/*")) {
+            if (!skipBlanks(sql, at))
+                return false;
+        } else if (c == QLatin1Char(';')) {
+            ++at;
+            while (true) {
+                if (!skipBlanks(sql, at))
+                    return false;
+                if (at < sql.size() && sql.at(at) == QLatin1Char(';'))
+                    ++at;
+                else
+                    break;
+            }
+            return at == sql.size();
+        } else {
+            ++at;
+        }
+    }
+    return true;
+}
+
+// What stands at a path that is neither missing nor a folder nor a regular file, or empty.
+QString specialFileKind(const QString &path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode)
+        || S_ISDIR(info.st_mode))
+        return {};
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("a named pipe (FIFO)");
+    if (S_ISSOCK(info.st_mode))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        return QStringLiteral("a device");
+    return QStringLiteral("a special file");
+}
+
+// Saves write the file and a journal beside it, so both must be writable.
+bool canWrite(const QFileInfo &file)
+{
+    return file.isWritable() && QFileInfo(file.absolutePath()).isWritable();
+}
+
+QString journalOf(const QString &path) { return path + QStringLiteral("-journal"); }
+
 Database::Status inspectContent(QSqlDatabase &db)
 {
     QSqlQuery version(db);
     if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next()) {
         const QSqlError error = version.lastError();
-        if (error.nativeErrorCode().toInt() == SqliteNotADatabase)
+        const int code = error.nativeErrorCode().toInt() & 0xff;
+        if (code == SqliteNotADatabase || code == SqliteCorrupt)
             return status(Database::State::NotRouvel,
                 QStringLiteral("The file is damaged or is not a SQLite database (%1).")
                     .arg(error.text().trimmed()));
@@ -129,12 +233,24 @@ Database::Status inspectContent(QSqlDatabase &db)
             QStringLiteral("It is not a rouvel database: it has no schema version."));
 
     QSqlQuery names(db);
-    if (!names.exec(QStringLiteral("SELECT Name FROM StoredQueries")))
+    if (!names.exec(QStringLiteral("SELECT Name, Body FROM StoredQueries")))
         return status(Database::State::Unusable,
             QStringLiteral("The file cannot be read: %1.").arg(names.lastError().text()));
     QSet<QString> present;
-    while (names.next())
-        present.insert(names.value(0).toString());
+    while (names.next()) {
+        const QString name = names.value(0).toString();
+        // The windows run these by name with the file open for writing: a body that writes,
+        // attaches another file or runs a second statement has no place in a rouvel file.
+        if (!isOneSelect(names.value(1).toString()))
+            return status(Database::State::NotRouvel,
+                QStringLiteral("It is not a rouvel database: the stored query %1 is not one "
+                               "SELECT statement.")
+                    .arg(name));
+        present.insert(name);
+    }
+    if (names.lastError().isValid())
+        return status(Database::State::Unusable,
+            QStringLiteral("The file cannot be read: %1.").arg(names.lastError().text()));
     for (const StoredQueryDefinition &query : Schema::storedQueries()) {
         if (!present.contains(query.name))
             return status(Database::State::NotRouvel,
@@ -153,7 +269,20 @@ struct Database::Shared
     QString connectionName;
     QHash<QString, StoredQueryDefinition> queries;
     QHash<QString, QStringList> currencyFields;
-    ~Shared() { dropConnection(connectionName); }
+    bool readOnly = false;
+    sqlite3 *handle = nullptr; // owned by the connection
+    std::map<QString, TableShape> shapes; // by case-folded name; its references stay valid
+    std::map<QString, std::unique_ptr<QSqlQuery>> prepared; // by SQL text
+    QHash<QString, sqlite3_stmt *> statements; // by stored query name
+
+    ~Shared()
+    {
+        // Statements first: the connection does not close while one is left.
+        for (sqlite3_stmt *statement : std::as_const(statements))
+            sqlite3_finalize(statement);
+        prepared.clear();
+        dropConnection(connectionName);
+    }
 };
 
 Database::Database(std::shared_ptr<Shared> shared)
@@ -180,6 +309,10 @@ Database::Status Database::inspect(const QString &path)
         return status(State::Missing, QStringLiteral("The file does not exist."));
     if (info.isDir())
         return status(State::NotRouvel, QStringLiteral("The path is a folder, not a file."));
+    // Reading a named pipe would wait for a writer forever.
+    if (const QString kind = specialFileKind(path); !kind.isEmpty())
+        return status(
+            State::NotRouvel, QStringLiteral("The path names %1, not a regular file.").arg(kind));
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -192,28 +325,40 @@ Database::Status Database::inspect(const QString &path)
             QStringLiteral("It is not a rouvel database: the file is not a SQLite "
                            "database."));
 
-    // Saves write the file and a journal beside it.
-    if (!info.isWritable())
-        return status(
-            State::Unusable, QStringLiteral("The file is read-only: changes could not be saved."));
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isWritable())
+    const bool writable = canWrite(info);
+    // A journal beside the file is the trace of a save that a crash or a power cut cut short.
+    // SQLite rolls it back on the first read, which needs the file open for writing.
+    // An empty journal holds nothing to roll back.
+    const bool interrupted = QFileInfo(journalOf(info.absoluteFilePath())).size() > 0;
+    if (interrupted && !writable)
         return status(State::Unusable,
-            QStringLiteral("The folder %1 is read-only: changes could not be saved.")
-                .arg(QDir::toNativeSeparators(folder.absoluteFilePath())));
+            QStringLiteral("A save in it was interrupted and cannot be undone while the file or "
+                           "its folder is read-only."));
 
     const QString name = nextConnectionName();
     Status result;
     {
-        QSqlDatabase db = openConnection(path, OpenMode::ReadOnly, name);
-        if (!db.isOpen())
+        QSqlDatabase db
+            = openConnection(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, name);
+        if (!db.isOpen()) {
             result = status(State::Unusable,
                 QStringLiteral("The file cannot be opened: %1.")
                     .arg(db.lastError().text().trimmed()));
-        else
+        } else {
             result = inspectContent(db);
+            if (result.ok() && interrupted) {
+                QSqlQuery check(db);
+                const bool sound = check.exec(QStringLiteral("PRAGMA quick_check")) && check.next()
+                    && check.value(0).toString() == QLatin1String("ok");
+                if (!sound)
+                    result = status(State::NotRouvel,
+                        QStringLiteral("The file is damaged: a save in it was interrupted and "
+                                       "rolling it back did not make it whole again."));
+            }
+        }
     }
     dropConnection(name);
+    result.readOnly = result.ok() && !writable;
     return result;
 }
 
@@ -227,10 +372,18 @@ Database Database::open(const QString &path)
     auto shared = std::make_shared<Shared>();
     shared->path = QFileInfo(path).absoluteFilePath();
     shared->connectionName = nextConnectionName();
+    shared->readOnly = checked.readOnly;
     Database database(shared);
-    QSqlDatabase db = openConnection(path, OpenMode::ReadWrite, shared->connectionName);
+    QSqlDatabase db = openConnection(
+        path, checked.readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite, shared->connectionName);
     if (!db.isOpen())
         database.fail(QStringLiteral("Cannot open the rate database"), db.lastError().text());
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        shared->handle = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!shared->handle)
+        database.fail(QStringLiteral("Cannot open the rate database"),
+            QStringLiteral("the SQLite driver gives no handle"));
 
     const QString context = QStringLiteral("Cannot prepare the rate database %1").arg(path);
     // A save is on disk when it returns; a foreign key keeps rates tied to their carrier and
@@ -337,6 +490,8 @@ void Database::create(const QString &path, bool sampleData)
 
 QString Database::path() const { return shared().path; }
 
+bool Database::isReadOnly() const { return shared().readOnly; }
+
 QSqlDatabase Database::connection() const
 {
     return QSqlDatabase::database(shared().connectionName, false);
@@ -362,6 +517,79 @@ QStringList Database::storedQueryNames() const
 QStringList Database::currencyFields(const QString &table) const
 {
     return shared().currencyFields.value(table);
+}
+
+const Database::TableShape &Database::tableShape(const QString &table) const
+{
+    Shared &cache = const_cast<Shared &>(shared());
+    const QString key = table.toCaseFolded();
+    if (const auto found = cache.shapes.find(key); found != cache.shapes.end())
+        return found->second;
+
+    QSqlQuery exists(connection());
+    exists.prepare(QStringLiteral(
+        "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
+    exists.addBindValue(table);
+    if (!exists.exec())
+        throw DataError::fromSqlError(
+            exists.lastError(), QStringLiteral("Cannot read the table %1").arg(table));
+    if (!exists.next())
+        throw DataError::other(
+            QStringLiteral("The table %1 does not exist in %2.").arg(table, path()));
+    TableShape shape;
+    shape.hasRowid
+        = !exists.value(0).toString().contains(QLatin1String("WITHOUT ROWID"), Qt::CaseInsensitive);
+    exists.finish();
+
+    QSqlQuery info(connection());
+    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(Schema::quoted(table))))
+        throw DataError::fromSqlError(
+            info.lastError(), QStringLiteral("Cannot read the table %1").arg(table));
+    QMap<int, QString> keyColumns;
+    while (info.next()) {
+        shape.columns << info.value(1).toString();
+        if (const int pk = info.value(5).toInt(); pk > 0)
+            keyColumns.insert(pk, info.value(1).toString());
+    }
+    shape.primaryKey = keyColumns.values();
+    return cache.shapes.emplace(key, std::move(shape)).first->second;
+}
+
+QSqlQuery &Database::preparedQuery(const QString &sql, const QString &context) const
+{
+    Shared &cache = const_cast<Shared &>(shared());
+    if (const auto found = cache.prepared.find(sql); found != cache.prepared.end())
+        return *found->second;
+    auto query = std::make_unique<QSqlQuery>(connection());
+    query->setForwardOnly(true);
+    if (!query->prepare(sql))
+        throw DataError::fromSqlError(query->lastError(), context);
+    return *cache.prepared.emplace(sql, std::move(query)).first->second;
+}
+
+sqlite3 *Database::handle() const { return shared().handle; }
+
+sqlite3_stmt *Database::keptStatement(const QString &name) const
+{
+    Shared &cache = const_cast<Shared &>(shared());
+    if (sqlite3_stmt *kept = cache.statements.value(name)) {
+        return sqlite3_stmt_busy(kept) ? nullptr : kept;
+    }
+    const StoredQueryDefinition &query = storedQuery(name);
+    const QByteArray sql = query.sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v3(cache.handle, sql.constData(), int(sql.size()),
+            SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
+        != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        throw DataError::fromSqlError(
+            QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(cache.handle)),
+                QSqlError::StatementError,
+                QString::number(sqlite3_extended_errcode(cache.handle))),
+            QStringLiteral("Cannot open %1").arg(name));
+    }
+    cache.statements.insert(name, statement);
+    return statement;
 }
 
 void Database::refresh()

@@ -7,6 +7,10 @@
 
 #include <memory>
 
+class QSqlQuery;
+struct sqlite3;
+struct sqlite3_stmt;
+
 // A stored query as the database file keeps it: its SQL, the bracketed names of its parameters
 // and, for a query whose rows can be written back, the table they come from and the result
 // columns that identify a row of that table.
@@ -26,6 +30,10 @@ struct StoredQueryDefinition
 // Every save is its own transaction with synchronous writes: a power cut loses at most the save
 // in progress. Record sets read their rows at once and hold no lock between calls, so several
 // windows may each open their own Database on the same file.
+//
+// A file that cannot be written (read-only file or folder, read-only file system) opens for
+// reading: lookups work, and every save is refused with a DataError naming the cause ("attempt
+// to write a readonly database"), as a save that meets a lock is ("database is locked").
 class Database
 {
 public:
@@ -37,16 +45,20 @@ public:
         Missing, // no file at that path
         NotRouvel, // not SQLite, or SQLite without the rouvel tables and queries
         TooNew, // written by a later version of rouvel
-        Unusable, // cannot be opened or written: permissions, lock, I/O
+        Unusable, // cannot be opened or read: permissions, lock, I/O, not a regular file
     };
     struct Status
     {
         State state = State::Missing;
         QString cause; // one sentence, empty when Ready
+        bool readOnly = false; // Ready, but changes cannot be saved in it
         bool ok() const { return state == State::Ready; }
     };
 
-    // Checks a file read-only: never creates, converts or locks it for longer than the check.
+    // Checks a file without changing it: never creates, converts or locks it for longer than the
+    // check. The one change it lets SQLite make is the roll-back of a save that a crash or a
+    // power cut interrupted (a journal left beside the file), after which the file must pass
+    // SQLite's own check. Every stored query must be one SELECT statement.
     static Status inspect(const QString &path);
 
     // Writes a new database file with the schema, the stored queries and the rows a new file
@@ -60,6 +72,8 @@ public:
 
     Database() = default; // not open; every use throws
     bool isOpen() const { return m_shared != nullptr; }
+    // The file or its folder cannot be written: reads work, every save throws DataError.
+    bool isReadOnly() const;
 
     QString path() const;
     QSqlDatabase connection() const;
@@ -70,6 +84,27 @@ public:
 
     // Columns of a table that hold currency (ten-thousandths).
     QStringList currencyFields(const QString &table) const;
+
+    // A table's columns and key, read once per open file: the program never alters a table.
+    struct TableShape
+    {
+        QStringList columns;
+        QStringList primaryKey; // in key order; empty when the table has none of its own
+        bool hasRowid = true;
+    };
+    // Throws DataError when the table does not exist.
+    const TableShape &tableShape(const QString &table) const;
+
+    // The SQL on this connection, prepared (forward only) once and kept for the life of the
+    // file: bind, exec, read and finish() it before the next use. A statement that does not
+    // prepare throws DataError after the context.
+    QSqlQuery &preparedQuery(const QString &sql, const QString &context) const;
+
+    // The stored query's statement on the SQLite handle, prepared once and kept; nullptr when
+    // it is in use already. Throws DataError when it does not prepare. Reset it after reading:
+    // a statement left running holds the file's read lock.
+    sqlite3_stmt *keptStatement(const QString &name) const;
+    sqlite3 *handle() const;
 
     // Makes sure the next read sees what other connections saved: an empty transaction.
     // SQLite keeps no read cache across transactions, so nothing else is needed.

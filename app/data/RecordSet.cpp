@@ -1,6 +1,7 @@
 #include "data/RecordSet.h"
 
 #include "data/DataError.h"
+#include "data/QueryNames.h"
 #include "data/Schema.h"
 
 #include <QSqlError>
@@ -10,14 +11,6 @@
 namespace {
 
 const QString RowidColumn = QStringLiteral("rowid");
-
-QString stripBrackets(const QString &parameter)
-{
-    QString name = parameter.trimmed();
-    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
-        name = name.mid(1, name.size() - 2);
-    return name;
-}
 
 bool isNumeric(const QVariant &value)
 {
@@ -47,49 +40,11 @@ QString plainAmount(qint64 units)
         + QLatin1Char('.') + fraction;
 }
 
-struct TableShape
-{
-    QStringList columns;
-    QStringList primaryKey;
-    bool hasRowid = true;
-};
-
-TableShape tableShape(const Database &db, const QString &table)
-{
-    QSqlQuery exists(db.connection());
-    exists.prepare(QStringLiteral(
-        "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"));
-    exists.addBindValue(table);
-    if (!exists.exec())
-        throw DataError::fromSqlError(
-            exists.lastError(), QStringLiteral("Cannot read the table %1").arg(table));
-    if (!exists.next())
-        throw DataError::other(
-            QStringLiteral("The table %1 does not exist in %2.").arg(table, db.path()));
-    TableShape shape;
-    shape.hasRowid
-        = !exists.value(0).toString().contains(QLatin1String("WITHOUT ROWID"), Qt::CaseInsensitive);
-    exists.finish();
-
-    QSqlQuery info(db.connection());
-    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(Schema::quoted(table))))
-        throw DataError::fromSqlError(
-            info.lastError(), QStringLiteral("Cannot read the table %1").arg(table));
-    QMap<int, QString> key;
-    while (info.next()) {
-        shape.columns << info.value(1).toString();
-        if (const int pk = info.value(5).toInt(); pk > 0)
-            key.insert(pk, info.value(1).toString());
-    }
-    shape.primaryKey = key.values();
-    return shape;
-}
-
 } // namespace
 
 RecordSet RecordSet::openTable(const Database &db, const QString &table, bool appendOnly)
 {
-    const TableShape shape = tableShape(db, table);
+    const Database::TableShape &shape = db.tableShape(table);
     RecordSet set;
     set.m_db = db;
     set.m_source = table;
@@ -134,25 +89,9 @@ RecordSet RecordSet::openQuery(
     set.m_db = db;
     set.m_source = query.name;
     set.m_sql = query.sql;
-    for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
-        if (!query.parameters.contains(it.key(), Qt::CaseInsensitive))
-            throw DataError::other(
-                QStringLiteral("The stored query %1 has no parameter %2.").arg(name, it.key()));
-    }
-    for (const QString &parameter : query.parameters) {
-        bool given = false;
-        for (auto it = parameters.constBegin(); it != parameters.constEnd(); ++it) {
-            if (it.key().compare(parameter, Qt::CaseInsensitive) == 0) {
-                set.m_bindings.insert(QLatin1Char(':') + stripBrackets(parameter), it.value());
-                given = true;
-            }
-        }
-        if (!given)
-            throw DataError::other(
-                QStringLiteral("The stored query %1 needs the parameter %2.").arg(name, parameter));
-    }
+    set.m_bindings = QueryNames::bindings(query, parameters);
     if (!query.baseTable.isEmpty()) {
-        const TableShape shape = tableShape(db, query.baseTable);
+        const Database::TableShape &shape = db.tableShape(query.baseTable);
         set.m_baseTable = query.baseTable;
         set.m_baseColumns = shape.columns;
         if (shape.hasRowid)
@@ -167,16 +106,18 @@ RecordSet RecordSet::openQuery(
 
 void RecordSet::load()
 {
-    QSqlQuery query(m_db.connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(m_sql))
-        throw DataError::fromSqlError(
-            query.lastError(), QStringLiteral("Cannot open %1").arg(m_source));
+    const QString context = QStringLiteral("Cannot open %1").arg(m_source);
+    // Kept prepared by the database; finished on every way out so no read lock outlives load().
+    QSqlQuery &query = m_db.preparedQuery(m_sql, context);
+    struct Finish
+    {
+        QSqlQuery &query;
+        ~Finish() { query.finish(); }
+    } finish {query};
     for (auto it = m_bindings.constBegin(); it != m_bindings.constEnd(); ++it)
         query.bindValue(it.key(), it.value());
     if (!query.exec())
-        throw DataError::fromSqlError(
-            query.lastError(), QStringLiteral("Cannot open %1").arg(m_source));
+        throw DataError::fromSqlError(query.lastError(), context);
 
     const QSqlRecord record = query.record();
     const int width = record.count();
@@ -197,7 +138,6 @@ void RecordSet::load()
     if (query.lastError().isValid())
         throw DataError::fromSqlError(
             query.lastError(), QStringLiteral("Cannot read %1").arg(m_source));
-    query.finish();
     m_position = 0;
     m_positionValid = true;
     m_afterDelete = false;
@@ -206,19 +146,7 @@ void RecordSet::load()
 
 int RecordSet::fieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    // "Tarifs.NoDestination" and "NoDestination" name the same column.
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0)
-        return fieldIndex(name.mid(dot + 1));
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].endsWith(QLatin1Char('.') + name, Qt::CaseInsensitive))
-            return i;
-    }
-    return -1;
+    return QueryNames::position(m_columns, name);
 }
 
 int RecordSet::resolve(const QString &name) const

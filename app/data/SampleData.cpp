@@ -98,8 +98,9 @@ void SampleData::insert(QSqlDatabase &db)
     }
 
     // Rates by carrier (1..6) and destination (1..10), from a base price per carrier and a
-    // distance factor per destination, with the gaps and zeros of real price lists.
-    const qint64 carrierBase[] = {0, 900, 860, 0, 940, 0}; // per 100 lbs, cents; 0: no weight
+    // distance factor per destination, with the gaps and zeros of real price lists. A carrier
+    // has the rates its TarifType names: "po" by weight, "pa" by pallet, "popa" both.
+    const qint64 carrierBase[] = {880, 900, 0, 920, 940, 0}; // per 100 lbs, cents; 0: no weight
     const qint64 palletBase[] = {5200, 0, 4800, 5600, 0, 4500}; // per pallet, cents
     const int distance[] = {10, 12, 16, 14, 6, 9, 11, 8, 11, 20}; // tenths
     QStringList columns {"NoTrans", "NoDestination"};

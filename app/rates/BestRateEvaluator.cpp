@@ -5,6 +5,10 @@
 #include "data/DataError.h"
 #include "rates/RateLookup.h"
 
+#include <cmath>
+#include <limits>
+#include <optional>
+
 namespace {
 
 const QString minimumNote = QStringLiteral("Minimum rate");
@@ -13,8 +17,34 @@ const QString minimumListNote = QStringLiteral("Minimum rate ");
 
 Currency currencyOfText(const QString &text) { return Currency::fromDouble(numericValue(text)); }
 
+// amount × factor rounded to the ten-thousandth, or nothing when the product does not fit an
+// amount: a saturated figure would be shown and handed on as if it were a price.
+std::optional<Currency> product(Currency amount, double factor)
+{
+    const double value = amount.toDouble() * factor;
+    constexpr double limit = 9223372036854775808.0; // 2^63 ten-thousandths
+    if (!std::isfinite(value) || std::abs(value * double(Currency::UnitsPerDollar)) >= limit)
+        return std::nullopt;
+    return Currency::fromDouble(value);
+}
+
 // rate / 100 × weight, rounded to the ten-thousandth like every amount.
-Currency weightPrice(Currency ratePer100, double weight) { return ratePer100 * (weight / 100.0); }
+std::optional<Currency> weightPrice(Currency ratePer100, double weight)
+{
+    return product(ratePer100, weight / 100.0);
+}
+
+// Whether a weight or pallet count, rounded as the hand-off rounds it, fits the hand-off.
+bool fitsHandOff(double value)
+{
+    const double rounded = std::nearbyint(value);
+    return std::isfinite(rounded) && rounded >= double(std::numeric_limits<qint32>::min())
+        && rounded <= double(std::numeric_limits<qint32>::max());
+}
+
+// What the hand-off carries for a weight or pallet count: nothing when it does not fit, rather
+// than a figure cut down to the bound.
+qint32 handedAmount(double value) { return fitsHandOff(value) ? roundToInt32(value) : 0; }
 
 // Whether rate / 100 × weight is below the amount, compared before any rounding: a price a
 // fraction of a cent under the minimum is still under it. Exact for whole and half pounds.
@@ -29,6 +59,17 @@ QString BestRateEvaluator::emptyResultMessage()
 {
     return QStringLiteral("All the rates for this destination are 0.00 $.\n"
                           "Search in CHANGE RATES module a carrier for this destination.");
+}
+
+QString BestRateEvaluator::tooLargeMessage()
+{
+    return QStringLiteral("This shipment is too large to be priced.\n"
+                          "Check the total weight and the number of pallets.");
+}
+
+QString BestRateEvaluator::readFailureMessage(const QString &cause)
+{
+    return QStringLiteral("The rates for this destination cannot be read.\n%1").arg(cause);
 }
 
 QString BestRateEvaluator::bestRateTitle() { return QStringLiteral("Best rate"); }
@@ -87,6 +128,7 @@ void BestRateEvaluator::cachelistes()
     s.resultPrice.clear();
     s.indicatorShown = true;
     s.destIndex = -1;
+    s.failure.clear();
     // With the result gone the command would hand on a price of zero and the amounts of the
     // previous shipment, so it goes with the result.
     s.prepareShown = false;
@@ -104,6 +146,18 @@ void BestRateEvaluator::setPalletText(const QString &text)
     cachelistes();
 }
 
+void BestRateEvaluator::destinationBoxClicked() { m_state.rateNote.clear(); }
+
+void BestRateEvaluator::clearAfterFailure(int destIndex)
+{
+    auto &s = m_state;
+    cachelistes();
+    // The clerk still sees which destination gave no result.
+    s.destIndex = destIndex;
+    // No carrier is chosen while no result is on display.
+    ModRouvel::carrierName.clear();
+}
+
 QString BestRateEvaluator::chooseDestination(int index)
 {
     auto &s = m_state;
@@ -111,11 +165,14 @@ QString BestRateEvaluator::chooseDestination(int index)
     s.minListMode = false;
     // A first price kept from an earlier destination must not turn a rate into a minimum.
     s.minListFirstPrice = Currency();
+    s.failure.clear();
     if (!m_queries || index < 0 || index >= s.destRows.size())
         return {};
 
     s.weightPriceText.clear();
     s.palletPriceText.clear();
+    s.weightRefused = false;
+    s.palletRefused = false;
     const DestinationEntry destination = s.destRows.at(index);
     s.destIndex = index;
     ModRouvel::destNo = destination.number;
@@ -125,17 +182,20 @@ QString BestRateEvaluator::chooseDestination(int index)
     const double p = pallets();
     try {
         getPrixMin();
-    } catch (const DataError &) {
-        // The file failed under us: show nothing rather than rows of another destination.
-        cachelistes();
-        return {};
-    }
-    weightLookup(w);
-    if (const RateLookup *lookup = RateLookup::forPallets(p)) {
-        palletLookup(*lookup);
-    } else {
-        // No count to price: rows of an earlier evaluation must not stand in for this one.
+        weightLookup(w);
+        if (const RateLookup *lookup = RateLookup::forPallets(p)) {
+            palletLookup(*lookup);
+        } else {
+            // No count to price: rows of an earlier evaluation must not stand in for this one.
+            s.palletRows = RateList();
+        }
+    } catch (const DataError &error) {
+        // A damaged file or a broken query: part of a result would pass for the best rate.
+        s.weightRows = RateList();
         s.palletRows = RateList();
+        clearAfterFailure(index);
+        s.failure = error.message();
+        return readFailureMessage(s.failure);
     }
 
     s.resultTitle = bestRateTitle();
@@ -146,9 +206,9 @@ QString BestRateEvaluator::chooseDestination(int index)
 
     const Currency a = currencyOfText(s.weightPriceText);
     const Currency b = currencyOfText(s.palletPriceText);
-    const auto fail = [this] {
-        cachelistes();
-        return emptyResultMessage();
+    const auto fail = [&] {
+        clearAfterFailure(index);
+        return s.weightRefused || s.palletRefused ? tooLargeMessage() : emptyResultMessage();
     };
     if (b.isZero() && !displayByWeight())
         return fail();
@@ -164,7 +224,8 @@ QString BestRateEvaluator::chooseDestination(int index)
 
     s.weightListsShown = w >= 1;
     s.palletListsShown = p >= 1;
-    s.prepareShown = p >= 1;
+    // A weight or count the bill of lading cannot carry is not handed on, not even cut down.
+    s.prepareShown = p >= 1 && fitsHandOff(w) && fitsHandOff(p);
     s.indicatorShown = !(p >= 1);
 
     s.bestPrice = currencyOfText(s.resultPrice);
@@ -192,13 +253,7 @@ void BestRateEvaluator::weightLookup(double w)
 
 bool BestRateEvaluator::loadLookup(RateList &rows, const RateLookup &lookup) const
 {
-    // A failed lookup leaves its lists empty and its side without a price, as a result with no
-    // row does; the evaluation goes on.
-    try {
-        rows = runLookup(lookup);
-    } catch (const DataError &) {
-        rows = RateList(lookup.query, lookup.field, {});
-    }
+    rows = runLookup(lookup);
     return !rows.isEmpty();
 }
 
@@ -219,6 +274,8 @@ void BestRateEvaluator::calculLTL()
         const Currency lowestMinimum = s.minRows.rows().first().rate;
         if (weightPriceBelow(s.weightRate, weight(), lowestMinimum)) {
             calculPrixMin();
+            if (s.weightRefused)
+                return;
             s.weightPriceText = formatAmount(lowestMinimum);
             s.weightCarrier = s.weightRows.rows().first().carrier;
             return;
@@ -235,21 +292,46 @@ void BestRateEvaluator::calculPrixMin()
     if (s.weightRows.isEmpty())
         return;
     s.minListFirstPrice = s.weightRows.rows().first().rate;
-    calcultotalpoids();
+    if (!calcultotalpoids())
+        return;
     s.weightPriceText = formatAmount(s.minListFirstPrice);
     s.rateNote = minimumListNote;
     s.minListMode = true;
 }
 
-void BestRateEvaluator::calcultotalpoids()
+bool BestRateEvaluator::calcultotalpoids()
 {
     auto &s = m_state;
     const RateRow &row = s.weightRows.currentRow();
+    const std::optional<Currency> price = weightPrice(row.rate, weight());
+    if (!price || !fitsHandOff(weight())) {
+        refuseWeight();
+        return false;
+    }
     s.weightRate = row.rate;
-    s.weightPriceText = formatAmount(weightPrice(s.weightRate, weight()));
+    s.weightPriceText = formatAmount(*price);
     s.weightCarrier = row.carrier;
     s.chosenRate = s.weightRate;
     storeAmounts();
+    return true;
+}
+
+void BestRateEvaluator::refuseWeight()
+{
+    auto &s = m_state;
+    s.weightRefused = true;
+    s.weightRows.setCurrentIndex(-1);
+    s.weightPriceText.clear();
+    s.weightCarrier.clear();
+}
+
+void BestRateEvaluator::refusePallets()
+{
+    auto &s = m_state;
+    s.palletRefused = true;
+    s.palletRows.setCurrentIndex(-1);
+    s.palletPriceText.clear();
+    s.palletCarrier.clear();
 }
 
 void BestRateEvaluator::palletLookup(const RateLookup &lookup)
@@ -258,22 +340,28 @@ void BestRateEvaluator::palletLookup(const RateLookup &lookup)
         calcultotalpalettes();
 }
 
-void BestRateEvaluator::calcultotalpalettes()
+bool BestRateEvaluator::calcultotalpalettes()
 {
     auto &s = m_state;
     const RateRow &row = s.palletRows.currentRow();
+    const std::optional<Currency> price = product(row.rate, pallets());
+    if (!price || !fitsHandOff(pallets())) {
+        refusePallets();
+        return false;
+    }
     s.palletRate = row.rate;
-    s.palletPriceText = formatAmount(s.palletRate * pallets());
+    s.palletPriceText = formatAmount(*price);
     s.palletCarrier = row.carrier;
     s.chosenRate = s.palletRate;
     storeAmounts();
+    return true;
 }
 
 void BestRateEvaluator::storeAmounts() const
 {
     // Carried whole: a truckload of 40 000 lbs is not cut down to 16 bits.
-    ModRouvel::blWeight = roundToInt32(weight());
-    ModRouvel::blPallets = roundToInt32(pallets());
+    ModRouvel::blWeight = handedAmount(weight());
+    ModRouvel::blPallets = handedAmount(pallets());
 }
 
 bool BestRateEvaluator::displayByWeight()
@@ -297,9 +385,10 @@ bool BestRateEvaluator::displayByPallets()
     s.resultPrice = s.palletPriceText;
     s.chosenRate = s.palletRate;
     ModRouvel::carrierName = s.palletRows.currentRow().carrier;
-    // A minimum-price note belongs to the weight side; beside a pallet price it would mislead
-    // (with no weight at all, the minimum lookup still runs and would leave the note up).
-    s.rateNote.clear();
+    // With no weight the minimum lookup still runs and would leave its note beside a pallet
+    // price; with a weight the lists beside it do show minimum prices, and the note says so.
+    if (weight() < 1)
+        s.rateNote.clear();
     return true;
 }
 
@@ -310,15 +399,29 @@ bool BestRateEvaluator::pickWeight(int row)
         return false;
     const double w = weight();
     const Currency r = currencyOfText(RateList::rateText(s.weightRows.rows().at(row).rate));
+    const bool minimum = r == s.minListFirstPrice || s.minListMode;
+    const std::optional<Currency> price = minimum ? std::optional<Currency>(r) : weightPrice(r, w);
+    if (!price || !fitsHandOff(w))
+        return false;
+
+    // A pick that turns out too large to price leaves everything as it was.
+    const BestRateState before = s;
+    const QString carrierBefore = ModRouvel::carrierName;
+    const bool weightChosenBefore = ModRouvel::weightChosen;
+    const bool palletChosenBefore = ModRouvel::palletChosen;
+    const Currency clickRateBefore = ModRouvel::weightClickRate;
+    s.failure.clear();
 
     ModRouvel::weightChosen = true;
     ModRouvel::palletChosen = false;
-    if (r == s.minListFirstPrice || s.minListMode) {
-        s.weightPriceText = formatAmount(r);
+    s.weightPriceText = formatAmount(*price);
+    if (minimum) {
         s.rateNote = minimumNote;
     } else {
-        s.weightPriceText = formatAmount(weightPrice(r, w));
         s.minListMode = false;
+        // The price is now rate × weight: a note left by an earlier pick would belong to
+        // another price.
+        s.rateNote.clear();
     }
     s.weightRows.setCurrentIndex(row);
     s.weightCarrier = s.weightRows.currentRow().carrier;
@@ -329,7 +432,27 @@ bool BestRateEvaluator::pickWeight(int row)
 
     if (currencyOfText(s.resultPrice) != s.bestPrice) {
         s.resultTitle = otherChoiceTitle();
-        applyCarrierMinimum(w);
+        bool priced = false;
+        try {
+            priced = applyCarrierMinimum(w);
+        } catch (const DataError &error) {
+            // Without the carrier's LTL rate the price may be wrong: no price at all.
+            s.weightRows = RateList();
+            s.palletRows = RateList();
+            const int destIndex = s.destIndex;
+            clearAfterFailure(destIndex);
+            s.failure = error.message();
+            ModRouvel::weightChosen = false;
+            return true;
+        }
+        if (!priced) {
+            s = before;
+            ModRouvel::carrierName = carrierBefore;
+            ModRouvel::weightChosen = weightChosenBefore;
+            ModRouvel::palletChosen = palletChosenBefore;
+            ModRouvel::weightClickRate = clickRateBefore;
+            return false;
+        }
     } else {
         s.resultTitle = bestRateTitle();
     }
@@ -344,7 +467,7 @@ bool BestRateEvaluator::pickWeight(int row)
     return true;
 }
 
-void BestRateEvaluator::applyCarrierMinimum(double w)
+bool BestRateEvaluator::applyCarrierMinimum(double w)
 {
     auto &s = m_state;
     const QString carrier = s.weightCarrier;
@@ -354,25 +477,24 @@ void BestRateEvaluator::applyCarrierMinimum(double w)
     const RateRow *minimum = s.minRows.findCarrier(carrier);
     if (minimum)
         s.carrierMinPrice = RateList::rateText(minimum->rate);
-    try {
-        s.ltlRows = runLookup(RateLookup::ltl());
-    } catch (const DataError &) {
-        s.ltlRows = RateList();
-    }
+    s.ltlRows = runLookup(RateLookup::ltl());
     const RateRow *ltl = s.ltlRows.findCarrier(carrier);
     if (ltl)
         s.carrierLtlRate = RateList::rateText(ltl->rate);
 
     // Without both figures, or with no LTL rate to divide by, the picked price stands.
     if (!minimum || !ltl)
-        return;
+        return true;
     const double m = numericValue(s.carrierMinPrice);
     const double l = numericValue(s.carrierLtlRate);
     if (l == 0)
-        return;
+        return true;
     const double e = m / l * 100; // the weight at which the LTL price reaches the minimum
     if (w < 500 && e < w) {
-        s.resultPrice = formatAmount(weightPrice(currencyOfText(s.carrierLtlRate), w));
+        const std::optional<Currency> price = weightPrice(currencyOfText(s.carrierLtlRate), w);
+        if (!price)
+            return false;
+        s.resultPrice = formatAmount(*price);
         s.rateNote = QStringLiteral("LTL ") + s.carrierLtlRate;
         s.ltlApplied = true;
         s.ltlRate = currencyOfText(s.carrierLtlRate);
@@ -381,6 +503,7 @@ void BestRateEvaluator::applyCarrierMinimum(double w)
         s.resultPrice = formatAmount(currencyOfText(s.carrierMinPrice));
         s.rateNote = minimumNote;
     }
+    return true;
 }
 
 bool BestRateEvaluator::pickPallet(int row)
@@ -389,11 +512,15 @@ bool BestRateEvaluator::pickPallet(int row)
     if (!s.palletListsShown || row < 0 || row >= s.palletRows.size())
         return false;
     const Currency r = currencyOfText(RateList::rateText(s.palletRows.rows().at(row).rate));
+    const std::optional<Currency> price = product(r, pallets());
+    if (!price || !fitsHandOff(pallets()))
+        return false;
+    s.failure.clear();
 
     ModRouvel::palletChosen = true;
     ModRouvel::weightChosen = false;
     s.rateNote.clear();
-    s.palletPriceText = formatAmount(r * pallets());
+    s.palletPriceText = formatAmount(*price);
     s.palletRows.setCurrentIndex(row);
     s.palletCarrier = s.palletRows.currentRow().carrier;
     s.resultTitle = otherChoiceTitle();
@@ -418,10 +545,13 @@ HandOff BestRateEvaluator::handOff() const
         h.blRate = ModRouvel::palletClickRate;
     else
         h.blRate = ModRouvel::blRate;
-    h.blWeight = roundToInt32(weight());
-    h.blPallets = roundToInt32(pallets());
+    h.blWeight = handedAmount(weight());
+    h.blPallets = handedAmount(pallets());
     h.weightChosen = ModRouvel::weightChosen;
     h.palletChosen = ModRouvel::palletChosen;
+    h.weightClickRate = ModRouvel::weightClickRate;
+    h.palletClickRate = ModRouvel::palletClickRate;
+    h.destName = ModRouvel::destName;
     return h;
 }
 

@@ -18,6 +18,10 @@ class BestRateEvaluator
 {
 public:
     static QString emptyResultMessage();
+    // A price beyond what an amount holds, or a weight or pallet count beyond the hand-off.
+    static QString tooLargeMessage();
+    // A lookup failed for another reason than an empty result; cause is the database's word.
+    static QString readFailureMessage(const QString &cause);
     static QString bestRateTitle();
     static QString otherChoiceTitle();
 
@@ -44,12 +48,17 @@ public:
     void setWeightText(const QString &text);
     void setPalletText(const QString &text);
 
+    // A click on the destination box that chose nothing (its arrow, its text): the rate note goes.
+    void destinationBoxClicked();
+
     // The user chose entry `index` of the destination box: runs one evaluation. Returns the text
-    // of the message box to show, empty when there is none.
+    // of the message box to show, empty when there is none; state().failure tells a lookup that
+    // failed from an empty or unpriceable result.
     QString chooseDestination(int index);
 
-    // A click on the rate entry of that row of the weight or pallet lists; false when there is
-    // no such entry on screen.
+    // A click on the rate entry of that row of the weight or pallet lists; false when nothing
+    // changed: no such entry on screen, or a price too large to show. True with
+    // state().failure set when a lookup failed and the result was cleared.
     bool pickWeight(int row);
     bool pickPallet(int row);
 
@@ -65,17 +74,23 @@ private:
     void bracketLookup(const RateLookup &lookup);
     void calculLTL();
     void calculPrixMin();
-    void calcultotalpoids();
+    // False when the side is refused: its price or its amounts do not fit.
+    bool calcultotalpoids();
     void palletLookup(const RateLookup &lookup);
-    void calcultotalpalettes();
+    bool calcultotalpalettes();
     RateList runLookup(const RateLookup &lookup) const;
-    // Fills rows from the lookup; false when it gave no row or failed.
+    // Fills rows from the lookup; false when it gave no row. Throws DataError when it failed.
     bool loadLookup(RateList &rows, const RateLookup &lookup) const;
     void storeAmounts() const;
+    void refuseWeight();
+    void refusePallets();
+    // Clears the result after a failed evaluation, keeping the chosen destination on show.
+    void clearAfterFailure(int destIndex);
 
     bool displayByWeight();
     bool displayByPallets();
-    void applyCarrierMinimum(double w);
+    // False when the carrier's LTL price would not fit an amount.
+    bool applyCarrierMinimum(double w);
 
     std::optional<RateQueries> m_queries;
     BestRateState m_state;

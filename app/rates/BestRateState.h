@@ -40,6 +40,14 @@ struct BestRateState
     bool ltlApplied = false;
     Currency ltlRate;
 
+    // A side whose price would not fit a currency amount, or whose weight or pallet count would
+    // not fit the hand-off, has no price and no carrier.
+    bool weightRefused = false;
+    bool palletRefused = false;
+    // Why the last evaluation or pick could not read the rates; empty when it could. Such a
+    // failure clears the result rather than show part of one.
+    QString failure;
+
     QString resultTitle; // "Best rate", "Other choice" or empty
     QString resultCarrier;
     QString resultPrice; // as formatAmount writes it

@@ -10,8 +10,11 @@ struct HandOff
     QString blCarrierName;
     Currency blPrice;
     Currency blRate;
-    qint32 blWeight = 0;
+    qint32 blWeight = 0; // 0 when the weight does not fit: never a figure cut down to the bound
     qint32 blPallets = 0;
     bool weightChosen = false;
     bool palletChosen = false;
+    Currency weightClickRate;
+    Currency palletClickRate;
+    QString destName;
 };

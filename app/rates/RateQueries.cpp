@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/RecordSet.h"
+#include "data/StoredQueryReader.h"
 #include "rates/RateLookup.h"
 
 RateQueries::RateQueries(Database db)
@@ -11,33 +12,32 @@ RateQueries::RateQueries(Database db)
 
 QList<DestinationEntry> RateQueries::destinations() const
 {
-    RecordSet rows = RecordSet::openQuery(m_db, QStringLiteral("TriDest"));
+    StoredQueryReader rows(m_db, QStringLiteral("TriDest"));
+    const int number = rows.fieldIndex(QStringLiteral("NoDestination"));
+    const int name = rows.fieldIndex(QStringLiteral("NomDestination"));
+    if (number < 0 || name < 0)
+        throw DataError::other(QStringLiteral("TriDest lacks the columns of the destinations."));
     QList<DestinationEntry> result;
-    result.reserve(rows.rowCount());
-    // An empty result has no first row to move to.
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        rows.moveToRow(row);
-        result.append({rows.field(QStringLiteral("NoDestination")).toInt(),
-            rows.text(QStringLiteral("NomDestination"))});
-    }
+    while (rows.next())
+        result.append({rows.field(number).toInt(), rows.text(name)});
     return result;
 }
 
 RateList RateQueries::lookup(const RateLookup &lookup, qint32 destNo) const
 {
-    RecordSet rows
-        = RecordSet::openQuery(m_db, lookup.query, {{QStringLiteral("[prmDestination]"), destNo}});
+    // Read straight into the rate rows: this runs three times per evaluation.
+    StoredQueryReader rows(m_db, lookup.query, {{QStringLiteral("[prmDestination]"), destNo}});
     const int carrier = rows.fieldIndex(QStringLiteral("NomTrans"));
     const int destination = rows.fieldIndex(QStringLiteral("NomDestination"));
     if (carrier < 0 || destination < 0 || rows.fieldCount() < 3)
         throw DataError::other(
             QStringLiteral("%1 lacks the columns of a rate lookup.").arg(lookup.query));
     QList<RateRow> result;
-    result.reserve(rows.rowCount());
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        rows.moveToRow(row);
+    // Lookups of one file return about as many rows each time: one carrier per rate.
+    result.reserve(m_lastLookupRows);
+    while (rows.next())
         result.append({rows.text(carrier), rows.text(destination), rows.currency(2)});
-    }
+    m_lastLookupRows = int(result.size());
     return RateList(lookup.query, lookup.field, std::move(result));
 }
 

@@ -37,4 +37,5 @@ public:
 
 private:
     Database m_db;
+    mutable int m_lastLookupRows = 0;
 };

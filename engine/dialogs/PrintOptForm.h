@@ -16,6 +16,8 @@ public:
     // Characters the user may type into the page fields and the copies field.
     static constexpr int PageFieldLength = 3;
     static constexpr int CopiesFieldLength = 2;
+    // The destination listed after the installed printers.
+    static inline const QString PdfFileEntry = QStringLiteral("PDF file");
 
     PrintOptForm(PrintOptions &options, PrinterAccess access, QWidget *parent = nullptr);
 
@@ -23,6 +25,8 @@ public:
     int run();
 
     QComboBox *printerList() const { return m_printerList; }
+    // Whether the entry chosen in the printer list is the destination "PDF file".
+    bool pdfChosen() const;
     QLineEdit *fromPageEdit() const { return m_fromPageEdit; }
     QLineEdit *toPageEdit() const { return m_toPageEdit; }
     QLineEdit *copiesEdit() const { return m_copiesEdit; }

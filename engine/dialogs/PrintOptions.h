@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QWidget;
+
 // The print options as the print job reads them, and the rules of choosing the printer.
 // One instance per process keeps the fields between uses.
 struct PrintOptions
@@ -14,6 +16,8 @@ struct PrintOptions
     qint16 FromPage = 0;
     qint16 ToPage = 0;
     qint16 Copies = 0;
+    // The PDF file chosen with the destination "PDF file"; empty when printing on a printer.
+    QString PdfFile;
 
     static PrintOptions &process();
 
@@ -38,4 +42,6 @@ struct PrinterAccess
     // The current engine's DefaultPrinter; both empty when there is no current engine.
     std::function<QString()> engineDefault;
     std::function<void(const QString &)> setEngineDefault;
+    // Asks for the PDF file of the destination "PDF file"; empty when the user cancelled.
+    std::function<QString(QWidget *owner)> choosePdfFile;
 };

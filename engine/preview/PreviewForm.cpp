@@ -4,6 +4,7 @@
 #include "FindState.h"
 #include "PageImage.h"
 #include "PageRenderer.h"
+#include "PrintJobs.h"
 #include "ProcessPrinter.h"
 #include "VellumError.h"
 #include "VellumPrinter.h"
@@ -392,6 +393,11 @@ void PreviewForm::showPage(qint16 n)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         PageRenderer renderer(
             m_pager.reader().header(), PageRenderer::Target::preview(m_zoom, pixelsPerTwip));
+        // The font of the last SETFONT before the page carries over, as on paper.
+        ReportFormat::Record font;
+        const qint32 fontRecord = m_pager.fontRecordOf(n);
+        if (fontRecord > 0 && m_pager.reader().readRecord(fontRecord, font))
+            renderer.startWithFont(font);
         const qint32 first = m_pager.seekPage(n);
         try {
             m_pager.setReadPosition(renderer.replayPage(painter, m_pager.reader(), first));
@@ -524,7 +530,12 @@ void PreviewForm::saveCommand()
 {
     if (m_engine && m_engine->ShowPreviewSave()) {
         try {
-            m_engine->SaveReport(QString());
+            // The text export, or a PDF when the user chose "PDF Files (*.pdf)".
+            const PrintJobs::SaveChoice choice = PrintJobs::chooseReportFile(this);
+            if (choice.pdf)
+                m_engine->PrintToPdf(choice.fileName);
+            else if (!choice.fileName.isEmpty())
+                m_engine->SaveReport(choice.fileName);
         } catch (const VellumError &error) {
             reportError(error.message());
         }

@@ -4,6 +4,7 @@
 #include "ModRouvel.h"
 #include "StandInWindow.h"
 #include "entreval.h"
+#include "frmDonneesTab.h"
 #include "rates/BestRateEvaluator.h"
 #include "rates/RateListModel.h"
 
@@ -19,7 +20,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <memory>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 class tst_entreval : public QObject
 {
@@ -36,6 +44,9 @@ private slots:
     void commandsLeaveAndReturnClears_data();
     void commandsLeaveAndReturnClears();
     void closeCommandEndsTheProgram();
+    void destinationArrowEmptiesTheNote();
+    void failedLookupIsTold();
+    void readOnlyFileIsSaidOnce();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -188,6 +199,8 @@ void tst_entreval::emptyResultShowsTheMessage()
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(text("resultTitle").isEmpty());
     QVERIFY(child<QPushButton>("prepareButton")->isHidden());
+    // The clerk still sees which destination has no rate.
+    QCOMPARE(child<QComboBox>("destinationBox")->currentText(), QStringLiteral("FARGO"));
 }
 
 void tst_entreval::prepareLeavesAndReturnClears()
@@ -206,12 +219,14 @@ void tst_entreval::prepareLeavesAndReturnClears()
     QCOMPARE(ModRouvel::blPallets, 3);
     QVERIFY(m_window->isHidden());
     auto *bill
-        = qobject_cast<StandInWindow *>(ModMAJ::loadedWindow(QStringLiteral("frmDonnéesTab")));
+        = qobject_cast<frmDonneesTab *>(ModMAJ::loadedWindow(QStringLiteral("frmDonnéesTab")));
     QVERIFY(bill);
     QVERIFY(bill->isVisible());
+    QTRY_COMPARE(bill->bill().handOff().blCarrierName, QStringLiteral("CARGO'S"));
 
     // "RETURN" brings the main window back through its activation.
-    QTest::mouseClick(bill->returnButton(), Qt::LeftButton);
+    QTest::mouseClick(
+        bill->findChild<QPushButton *>(QStringLiteral("returnButton")), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTRY_VERIFY(!ModRouvel::weightChosen);
     QVERIFY(text("resultTitle").isEmpty());
@@ -255,8 +270,10 @@ void tst_entreval::commandsLeaveAndReturnClears()
     QVERIFY(ModRouvel::weightChosen);
 
     QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
-    auto *opened = qobject_cast<StandInWindow *>(ModMAJ::loadedWindow(opens));
+    QWidget *opened = ModMAJ::loadedWindow(opens);
     QVERIFY(opened);
+    auto *back = opened->findChild<QPushButton *>(QStringLiteral("returnButton"));
+    QVERIFY(back);
     QVERIFY(QTest::qWaitForWindowActive(opened));
     QCOMPARE(m_window->isHidden(), hidesThisWindow);
     QCOMPARE(text("resultTitle").isEmpty(), clearsAtOnce);
@@ -265,7 +282,7 @@ void tst_entreval::commandsLeaveAndReturnClears()
     QCOMPARE(ModRouvel::callerForm, callerForm);
 
     // Back from the other window: the activation clears the result and the pick.
-    QTest::mouseClick(opened->returnButton(), Qt::LeftButton);
+    QTest::mouseClick(back, Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QTRY_VERIFY(!ModRouvel::weightChosen);
     QVERIFY(text("resultTitle").isEmpty());
@@ -284,6 +301,103 @@ void tst_entreval::closeCommandEndsTheProgram()
     m_window->show();
     QTest::mouseClick(child<QPushButton>("closeButton"), Qt::LeftButton);
     QCOMPARE(m_programEnds, before + 1);
+}
+
+void tst_entreval::destinationArrowEmptiesTheNote()
+{
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("300"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QCOMPARE(text("rateNote"), QStringLiteral("Minimum rate "));
+
+    // A click on the arrow, then nothing chosen.
+    auto *box = child<QComboBox>("destinationBox");
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTRY_VERIFY(box->view()->isVisible());
+    QTest::keyClick(box->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!box->view()->isVisible());
+    QCOMPARE(text("rateNote"), QString());
+    QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("45.00 $"));
+    QCOMPARE(box->currentText(), QStringLiteral("CHICAGO"));
+}
+
+void tst_entreval::failedLookupIsTold()
+{
+    m_window.reset();
+    BestRateFixture broken;
+    broken.setQueryBody(QStringLiteral("Trip1000"),
+        QStringLiteral("SELECT NomTrans, NomDestination, NoSuchRate FROM IdentTrans "
+                       "WHERE :prmDestination IS NOT NULL"));
+    ModRouvel::dbPath = broken.path();
+    m_window = std::make_unique<entreval>();
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
+    QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QTRY_VERIFY(!shown.isEmpty());
+    QVERIFY2(shown.contains(QStringLiteral("no such column")), qPrintable(shown));
+    QCOMPARE(icon, QMessageBox::Warning);
+    // No pallet-only answer passes for the best rate.
+    QVERIFY(text("resultTitle").isEmpty() && text("resultCarrier").isEmpty());
+    QVERIFY(child<QLineEdit>("resultPrice")->text().isEmpty());
+    QVERIFY(child<QTableView>("palletLists")->isHidden());
+    QVERIFY(child<QPushButton>("prepareButton")->isHidden());
+    QCOMPARE(child<QComboBox>("destinationBox")->currentText(), QStringLiteral("CHICAGO"));
+    m_window.reset();
+    ModRouvel::dbPath = m_fixture->path();
+}
+
+// A clerk allowed only to read the shared file: the window says so once and quotes. Root
+// ignores permissions, so the window is made in a child that has dropped root.
+void tst_entreval::readOnlyFileIsSaidOnce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rouvel.rvl"));
+    QVERIFY(QFile::copy(m_fixture->path(), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther));
+    m_window.reset();
+    fflush(nullptr);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(90);
+        ModRouvel::dbPath = path;
+        auto *window = new entreval;
+        auto *notice = window->findChild<QLabel *>(QStringLiteral("loadProblem"));
+        if (!notice || notice->isHidden() || !notice->text().contains(QStringLiteral("read-only")))
+            _exit(1);
+        auto *weight = window->findChild<QLineEdit *>(QStringLiteral("weightField"));
+        auto *pallets = window->findChild<QLineEdit *>(QStringLiteral("palletField"));
+        auto *box = window->findChild<QComboBox *>(QStringLiteral("destinationBox"));
+        weight->setText(QStringLiteral("1200"));
+        pallets->setText(QStringLiteral("3"));
+        const int chicago = box->findText(QStringLiteral("CHICAGO"));
+        if (!box->isEnabled() || chicago < 0)
+            _exit(2);
+        emit box->activated(chicago);
+        const auto *price = window->findChild<QLineEdit *>(QStringLiteral("resultPrice"));
+        _exit(price->text() == QStringLiteral("102.00 $") ? 0 : 3);
+    }
+    int result = 0;
+    QCOMPARE(waitpid(child, &result, 0), child);
+    QVERIFY(WIFEXITED(result));
+    QCOMPARE(WEXITSTATUS(result), 0);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QTEST_MAIN(tst_entreval)

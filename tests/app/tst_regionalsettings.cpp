@@ -1,7 +1,13 @@
 #include "ModVerifWin.h"
 
+#include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
+#include <QProcessEnvironment>
 #include <QTest>
+#include <QTextDocument>
+
+#include <memory>
 
 using ModVerifWin::RegionalReading;
 
@@ -14,6 +20,9 @@ private slots:
     void readsLocaleConventions_data();
     void readsLocaleConventions();
     void messageIsThreeLines();
+    void readsEachCategory_data();
+    void readsEachCategory();
+    void refusalBoxKeepsItsLines();
 };
 
 void tst_RegionalSettings::check_data()
@@ -70,5 +79,74 @@ void tst_RegionalSettings::messageIsThreeLines()
     QCOMPARE(ModVerifWin::regionalSettingsMessage().split(u'\n'), expected);
 }
 
-QTEST_APPLESS_MAIN(tst_RegionalSettings)
+void tst_RegionalSettings::readsEachCategory_data()
+{
+    QTest::addColumn<QString>("lcAll");
+    QTest::addColumn<QString>("lcNumeric");
+    QTest::addColumn<QString>("lcMonetary");
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<bool>("passes");
+
+    QTest::newRow("German language, C numbers and money")
+        << "" << "C" << "C" << "de_DE.UTF-8" << true;
+    QTest::newRow("German language only") << "" << "" << "" << "de_DE.UTF-8" << false;
+    QTest::newRow("German numbers") << "" << "de_DE.UTF-8" << "C" << "en_US.UTF-8" << false;
+    QTest::newRow("euro money") << "" << "C" << "de_DE.UTF-8" << "en_US.UTF-8" << false;
+    QTest::newRow("LC_ALL over the categories")
+        << "de_DE.UTF-8" << "C" << "C" << "en_US.UTF-8" << false;
+    QTest::newRow("LC_ALL passing over a refused LANG")
+        << "en_US.UTF-8" << "" << "" << "fr_CA.UTF-8" << true;
+    QTest::newRow("Canadian English") << "" << "" << "" << "en_CA.UTF-8" << true;
+    QTest::newRow("Canadian French numbers")
+        << "" << "fr_CA.UTF-8" << "" << "en_CA.UTF-8" << false;
+    QTest::newRow("POSIX with a modifier") << "" << "POSIX" << "C.UTF-8@x" << "de_DE" << true;
+    QTest::newRow("nothing set: the C locale") << "" << "" << "" << "" << true;
+}
+
+// Each setting comes from its own category, as the C library resolves it.
+void tst_RegionalSettings::readsEachCategory()
+{
+    QFETCH(QString, lcAll);
+    QFETCH(QString, lcNumeric);
+    QFETCH(QString, lcMonetary);
+    QFETCH(QString, lang);
+    QFETCH(bool, passes);
+
+    QProcessEnvironment environment;
+    const auto set = [&](const char *name, const QString &value) {
+        if (!value.isEmpty())
+            environment.insert(QString::fromLatin1(name), value);
+    };
+    set("LC_ALL", lcAll);
+    set("LC_NUMERIC", lcNumeric);
+    set("LC_MONETARY", lcMonetary);
+    set("LANG", lang);
+    // The other categories never count.
+    environment.insert(QStringLiteral("LC_TIME"), QStringLiteral("de_DE.UTF-8"));
+    environment.insert(QStringLiteral("LC_MESSAGES"), QStringLiteral("fr_FR.UTF-8"));
+    const RegionalReading reading = ModVerifWin::readRegionalSettings(environment);
+    QCOMPARE(ModVerifWin::regionalSettingsPass(reading), passes);
+}
+
+void tst_RegionalSettings::refusalBoxKeepsItsLines()
+{
+    const std::unique_ptr<QMessageBox> box(ModVerifWin::createRefusalBox());
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(label);
+    QTextDocument document;
+    document.setHtml(label->text());
+    QCOMPARE(document.toPlainText(), ModVerifWin::regionalSettingsMessage());
+    // Three lines on screen, the longest one whole.
+    const QStringList lines = ModVerifWin::regionalSettingsMessage().split(u'\n');
+    const QFontMetrics metrics(label->font());
+    QVERIFY2(label->width() >= metrics.horizontalAdvance(lines.first()),
+        qPrintable(QString::number(label->width())));
+    QVERIFY2(label->height() < 4 * metrics.lineSpacing(),
+        qPrintable(QString::number(label->height())));
+}
+
+QTEST_MAIN(tst_RegionalSettings)
 #include "tst_regionalsettings.moc"

@@ -3,7 +3,6 @@
 #include "StandInWindow.h"
 #include "entreval.h"
 #include "frmChgTarif.h"
-#include "frmMAJtrans.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -113,8 +112,7 @@ void tst_StandInWindows::loadedWindowsReturnToMain_data()
 {
     QTest::addColumn<WindowFactory>("make");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("carriers") << WindowFactory([] { return new frmMAJtrans; }) << "Carriers";
-    QTest::newRow("rates") << WindowFactory([] { return new frmChgTarif; }) << "Rates ajustments";
+    QTest::newRow("rates") << WindowFactory([] { return new frmChgTarif; }) << "Rates adjustments";
 }
 
 void tst_StandInWindows::loadedWindowsReturnToMain()
@@ -142,7 +140,6 @@ void tst_StandInWindows::closeBoxEndsProgram_data()
 {
     QTest::addColumn<WindowFactory>("make");
     QTest::newRow("main window") << WindowFactory([] { return new entreval; });
-    QTest::newRow("carriers") << WindowFactory([] { return new frmMAJtrans; });
     QTest::newRow("rates") << WindowFactory([] { return new frmChgTarif; });
 }
 

@@ -18,6 +18,7 @@
 #include <QTest>
 
 #include <functional>
+#include <sys/stat.h>
 
 using namespace ReportFormat;
 using Script = std::function<void(VellumPrinter &)>;
@@ -105,10 +106,15 @@ private slots:
         })
                                    << QByteArray("\r\r\n" + blanks(13) + "A" + "\r\n\r\n\f\r\n"
                                           + blanks(13) + "B" + "\f\r\n");
+        // A text left of where the line reached starts a new line, padded to its column.
         QTest::newRow("line already past the column") << Script([](VellumPrinter &e) {
             e.TextOut(1, QString(25, u'x'));
             e.TextOut(2, "y");
-        }) << QByteArray(blanks(13) + QByteArray(25, 'x') + " y" + "\f\r\n");
+        }) << QByteArray(blanks(13) + QByteArray(25, 'x') + "\r\n" + blanks(28) + "y" + "\f\r\n");
+        QTest::newRow("right to left on one line") << Script([](VellumPrinter &e) {
+            e.TextOut(4, "Bravo");
+            e.TextOut(1, "Alpha");
+        }) << QByteArray(blanks(57) + "Bravo" + "\r\n" + blanks(13) + "Alpha" + "\f\r\n");
         QTest::newRow("line ending just before the column") << Script([](VellumPrinter &e) {
             e.TextOut(0, QString(13, u'x'));
             e.TextOut(1, "y");
@@ -284,17 +290,38 @@ private slots:
         QVERIFY2(qAbs(h - drawnHeight) <= 1, qPrintable(QString::number(h)));
     }
 
-    void missingImageIsAPictureError()
+    void picturesOnlyFromRegularFiles_data()
     {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing file") << m_dir.filePath(QStringLiteral("no.png"));
+        // Opening a FIFO for reading would wait for a writer for ever.
+        QTest::newRow("FIFO") << m_dir.filePath(QStringLiteral("pipe.png"));
+        QTest::newRow("device") << QStringLiteral("/dev/zero");
+        QTest::newRow("folder") << m_dir.path();
+        QTest::newRow("not a picture") << m_dir.filePath(QStringLiteral("text.png"));
+        QTest::newRow("empty path") << QString();
+    }
+
+    void picturesOnlyFromRegularFiles()
+    {
+        QFETCH(QString, path);
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe.png"));
+        if (!QFile::exists(fifo))
+            QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QFile text(m_dir.filePath(QStringLiteral("text.png")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+        text.close();
+
         PageRenderer renderer(Header::defaults(false), PageRenderer::Target::preview(1.0, 0.05));
         QImage image(10, 10, QImage::Format_RGB32);
         QPainter painter(&image);
         try {
-            renderer.replay(
-                painter, Record::imageOut(1, 0, 0, 0, 0, m_dir.filePath(QStringLiteral("no.png"))));
+            renderer.replay(painter, Record::imageOut(1, 0, 0, 0, 0, path));
             QFAIL("no error");
         } catch (const VellumError &error) {
             QCOMPARE(error.kind(), VellumError::Kind::Picture);
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
         }
     }
 

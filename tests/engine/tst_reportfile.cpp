@@ -7,7 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QScopeGuard>
+
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 using namespace ReportFormat;
 
@@ -477,10 +481,194 @@ private slots:
         QCOMPARE(engine.LoadReport(path), loads);
         QCOMPARE(engine.PrintFile(), loads ? QFileInfo(path).absoluteFilePath() : own);
         QCOMPARE(engine.TotalPages(), qint16(loads ? pages : 1));
-        // The caller's file is never deleted by the engine.
+        // The caller's file is never deleted by the engine; the engine's own always is, also
+        // when a loaded report is the current one.
         engine.DestroyReport();
         QVERIFY(QFile::exists(path));
-        QCOMPARE(QFile::exists(own), loads);
+        QVERIFY(!QFile::exists(own));
+    }
+
+    void loadReportWhileRecordingChangesNothing()
+    {
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("saved.rpt"));
+        {
+            VellumPrinter other;
+            other.BeginDoc();
+            other.TextOut(1, QStringLiteral("saved"));
+            other.EndDoc();
+            QVERIFY(QFile::copy(other.PrintFile(), saved));
+            other.DestroyReport();
+        }
+
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString own = engine.PrintFile();
+        m_reports << own;
+        engine.TextOut(1, QStringLiteral("before"));
+        QVERIFY(!engine.LoadReport(saved));
+        QCOMPARE(engine.PrintFile(), own);
+        // The recording goes on into the same file.
+        engine.TextOut(1, QStringLiteral("after"));
+        engine.EndDoc();
+        const QByteArray file = fileBytes(own);
+        QCOMPARE(file.size(), 4 * 256);
+        QCOMPARE(recordBytes(file, 3).mid(TextField::Text, 5), QByteArray("after"));
+        QCOMPARE(engine.TotalPages(), qint16(1));
+
+        // Once ended, a load is accepted.
+        QVERIFY(engine.LoadReport(saved));
+        engine.DestroyReport();
+        QVERIFY(!QFile::exists(own));
+        QVERIFY(QFile::exists(saved));
+    }
+
+    void recordsReachTheFileAsTheyAreMade()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString path = engine.PrintFile();
+        m_reports << path;
+        ReportReader reader(path);
+        QVERIFY(reader.isOpen());
+        Record record;
+        for (int i = 1; i <= 150; ++i) {
+            engine.TextOut(1, QString::number(i));
+            QCOMPARE(QFileInfo(path).size(), qint64(i + 1) * 256);
+            QVERIFY(reader.refresh());
+            QVERIFY(reader.readRecord(i + 1, record));
+            QCOMPARE(record.text(), QString::number(i));
+        }
+    }
+
+    void writeErrorIsRaisedByTheOperationThatMetIt()
+    {
+        // A file size limit makes the writes past it fail with EFBIG instead of a signal.
+        struct rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const auto undo = [&] {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+        };
+        auto restore = qScopeGuard(undo);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString path = engine.PrintFile();
+        m_reports << path;
+        // Room for the header, eight records and part of a ninth.
+        struct rlimit small = saved;
+        small.rlim_cur = 9 * 256 + 100;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        for (int i = 0; i < 8; ++i)
+            engine.TextOut(1, QString::number(i));
+        try {
+            engine.TextOut(1, QStringLiteral("too much"));
+            QFAIL("no write error");
+        } catch (const VellumError &error) {
+            QCOMPARE(error.kind(), VellumError::Kind::File);
+            QVERIFY2(error.message().contains(path), qPrintable(error.message()));
+        }
+        undo();
+        restore.dismiss();
+        // Only whole records stay: the failed one is not half in the file.
+        QCOMPARE(QFileInfo(path).size(), 9 * 256);
+    }
+
+    void headerRewriteChangesOnlyItsField_data()
+    {
+        QTest::addColumn<Setter>("set");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("size");
+        QTest::newRow("ScaleMode") << Setter([](VellumPrinter &e) { e.SetScaleMode(7); })
+                                   << int(HeaderField::ScaleMode) << 2;
+        QTest::newRow("Orientation") << Setter([](VellumPrinter &e) { e.SetOrientation(2); })
+                                     << int(HeaderField::Orientation) << 2;
+        QTest::newRow("Spacing") << Setter([](VellumPrinter &e) { e.SetSpacing(2.5); })
+                                 << int(HeaderField::Spacing) << 8;
+        QTest::newRow("AutoHeadings") << Setter([](VellumPrinter &e) { e.SetAutoHeadings(true); })
+                                      << int(HeaderField::AutoHeadings) << 2;
+        QTest::newRow("AutoHeadingsFontSize")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontSize(20); })
+            << int(HeaderField::AutoHeadingsFontSize) << 2;
+        QTest::newRow("AutoHeadingsFontAttr")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontAttr(5); })
+            << int(HeaderField::AutoHeadingsFontAttr) << 4;
+        QTest::newRow("AutoNewPage") << Setter([](VellumPrinter &e) { e.SetAutoNewPage(true); })
+                                     << int(HeaderField::AutoNewPage) << 2;
+        QTest::newRow("Title") << Setter([](VellumPrinter &e) { e.SetTitle("  Other title"); })
+                               << int(HeaderField::Title) << 100;
+        QTest::newRow("AutoHeadingsFontName")
+            << Setter([](VellumPrinter &e) { e.SetAutoHeadingsFontName("  Courier"); })
+            << int(HeaderField::AutoHeadingsFontName) << 100;
+    }
+
+    void headerRewriteChangesOnlyItsField()
+    {
+        QFETCH(Setter, set);
+        QFETCH(int, offset);
+        QFETCH(int, size);
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        engine.SetTitle(QStringLiteral("   Bill of lading"));
+        engine.SetAutoHeadingsFontName(QStringLiteral("  Times New Roman"));
+        const QByteArray before = fileBytes(engine.PrintFile()).left(256);
+        QCOMPARE(before.mid(HeaderField::Title, 17), QByteArray("   Bill of lading"));
+        set(engine);
+        const QByteArray after = fileBytes(engine.PrintFile()).left(256);
+        QVERIFY(after.mid(offset, size) != before.mid(offset, size));
+        QCOMPARE(after.left(offset), before.left(offset));
+        QCOMPARE(after.mid(offset + size), before.mid(offset + size));
+    }
+
+    void beginDocWithoutUsableTempFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("missing folder") << QStringLiteral("/nonexistent-rouvel/tmp");
+        QTest::newRow("a file, not a folder") << QStringLiteral("FILE");
+    }
+
+    void beginDocWithoutUsableTempFolder()
+    {
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        if (folder == QLatin1String("FILE")) {
+            folder = dir.filePath(QStringLiteral("plain"));
+            QFile file(folder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        VellumPrinter engine;
+        engine.BeginDoc();
+        const QString first = engine.PrintFile();
+        m_reports << first;
+        engine.EndDoc();
+        const QDir root(QStringLiteral("/"));
+        const QStringList rootReports
+            = root.entryList({QStringLiteral("RPRT*")}, QDir::Files | QDir::Hidden);
+
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        const bool hadTmp = qEnvironmentVariableIsSet("TMPDIR");
+        qputenv("TMPDIR", folder.toLocal8Bit());
+        const auto restore = qScopeGuard([&] {
+            if (hadTmp)
+                qputenv("TMPDIR", oldTmp);
+            else
+                qunsetenv("TMPDIR");
+        });
+        try {
+            engine.BeginDoc();
+            m_reports << engine.PrintFile();
+            QFAIL("no file error");
+        } catch (const VellumError &error) {
+            QCOMPARE(error.kind(), VellumError::Kind::File);
+            QVERIFY2(error.message().contains(folder), qPrintable(error.message()));
+        }
+        QCOMPARE(root.entryList({QStringLiteral("RPRT*")}, QDir::Files | QDir::Hidden),
+            rootReports);
+        // The ended report is still the engine's.
+        QCOMPARE(engine.PrintFile(), first);
+        QCOMPARE(engine.TotalPages(), qint16(1));
     }
 
     void loadReportOfAMissingFile()

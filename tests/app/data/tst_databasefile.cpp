@@ -1,11 +1,17 @@
 #include "DatabaseStartup.h"
 #include "cli/InitCommand.h"
+#include "cli/QuoteCommand.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "data/RecordSet.h"
+#include "data/Schema.h"
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +19,12 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +32,9 @@ namespace {
 
 QByteArray fingerprint(const QString &path)
 {
+    // Reading a named pipe would wait for a writer.
+    if (!QFileInfo(path).isFile())
+        return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -48,6 +63,121 @@ void writeForeignSqlite(const QString &path, const QString &sql)
     QSqlDatabase::removeDatabase("foreign");
 }
 
+// A rouvel file whose stored query `name` has another body.
+void writeWithQueryBody(const QString &path, const QString &name, const QString &body)
+{
+    Database::create(path, false);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "body");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        query.prepare("UPDATE StoredQueries SET Body = ? WHERE Name = ?");
+        query.addBindValue(body);
+        query.addBindValue(name);
+        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+        QCOMPARE(query.numRowsAffected(), 1);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("body");
+}
+
+int scalar(const Database &db, const QString &sql)
+{
+    QSqlQuery query(db.connection());
+    if (!query.exec(sql) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+void makeSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    QVERIFY(size_t(name.size()) < sizeof(address.sun_path));
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    ::close(fd);
+}
+
+// Leaves the journal of an unfinished save beside the file, as a crash or a power cut does: a
+// child process writes more than its page cache holds, so part of the save is already in the
+// file, and is killed before it commits.
+void interruptSave(const QString &path)
+{
+    int ready[2];
+    QCOMPARE(::pipe(ready), 0);
+    fflush(nullptr);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "interrupted");
+            db.setDatabaseName(path);
+            if (!db.open())
+                _exit(91);
+            QSqlQuery query(db);
+            if (!query.exec("PRAGMA cache_size = 2") || !query.exec("BEGIN"))
+                _exit(92);
+            query.prepare("INSERT INTO TableClients (NomClient, NoRueClient) VALUES (?, ?)");
+            for (int i = 0; i < 3000; ++i) {
+                query.addBindValue(QString::number(i));
+                query.addBindValue(QString(200, QLatin1Char('x')));
+                if (!query.exec())
+                    _exit(93);
+            }
+            if (::write(ready[1], "x", 1) != 1)
+                _exit(94);
+            for (;;)
+                ::pause();
+        }
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool saving = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(saving, "the saving child ended before it was killed");
+    QVERIFY(WIFSIGNALED(status));
+    QVERIFY(QFileInfo(path + "-journal").size() > 0);
+}
+
+// Runs check in a child process that has dropped root, whose permissions root would ignore;
+// the child's exit status is check's.
+int asOrdinaryUser(const std::function<int()> &check)
+{
+    fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(90);
+        _exit(check());
+    }
+    int result = 0;
+    if (waitpid(child, &result, 0) != child || !WIFEXITED(result))
+        return -1;
+    return WEXITSTATUS(result);
+}
+
+// Opens the folder and the file to others, without write access to the one that is read-only.
+void protect(const QString &folder, const QString &path, bool readOnlyFolder)
+{
+    QFile::setPermissions(folder,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther | (readOnlyFolder ? QFile::Permissions() : QFile::WriteOther));
+    QFile::setPermissions(path,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
+            | (readOnlyFolder ? QFile::WriteOther : QFile::Permissions()));
+}
+
 } // namespace
 
 // The database file: creation, the checks made before the program uses one, and rouvel init.
@@ -70,6 +200,8 @@ private slots:
         QCOMPARE(query.value(0).toInt(), 2); // FULL
         QVERIFY(query.exec("PRAGMA foreign_keys") && query.next());
         QCOMPARE(query.value(0).toInt(), 1);
+        QVERIFY(!db.isReadOnly());
+        QVERIFY(!Database::inspect(path).readOnly);
 
         RecordSet origine = RecordSet::openTable(db, "origine");
         QCOMPARE(origine.rowCount(), 1);
@@ -121,6 +253,57 @@ private slots:
         QVERIFY(query.value(0).toInt() > 0);
     }
 
+    // Each sample carrier has the rates its type names, and no others.
+    void sampleRatesFollowTheRateType()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("rouvel.rvl");
+        Database::create(path, true);
+        Database db = Database::open(path);
+        const auto any = [](const QStringList &columns) {
+            QStringList terms;
+            for (const QString &column : columns)
+                terms << QStringLiteral("COALESCE(Tarifs.%1, 0) <> 0").arg(Schema::quoted(column));
+            return terms.join(" OR ");
+        };
+        const QString byWeight = any(Schema::weightRateColumns());
+        const QString byPallet = any(Schema::palletRateColumns());
+        QSqlQuery query(db.connection());
+        QVERIFY(query.exec(QStringLiteral(
+            "SELECT IdentTrans.NomTrans, IdentTrans.TarifType, "
+            "SUM(CASE WHEN %1 THEN 1 ELSE 0 END), SUM(CASE WHEN %2 THEN 1 ELSE 0 END) "
+            "FROM IdentTrans LEFT JOIN Tarifs ON Tarifs.NoTrans = IdentTrans.NoTrans "
+            "GROUP BY IdentTrans.NoTrans").arg(byWeight, byPallet)));
+        int carriers = 0;
+        while (query.next()) {
+            ++carriers;
+            const QString name = query.value(0).toString();
+            const QString type = query.value(1).toString();
+            QVERIFY2(QStringList({"po", "pa", "popa"}).contains(type), qPrintable(name));
+            QCOMPARE(query.value(2).toInt() > 0, type.contains("po"));
+            QCOMPARE(query.value(3).toInt() > 0, type.contains("pa"));
+        }
+        QCOMPARE(carriers, 6);
+
+        // The README's example: the best rate comes from a carrier whose type allows it.
+        const QuoteCommand::Outcome outcome = QuoteCommand::run({"quote", "--db", path, "--weight",
+            "1200", "--pallets", "3", "--destination", "NEW YORK", "--json"});
+        QCOMPARE(outcome.exitCode, 0);
+        const QJsonObject json = QJsonDocument::fromJson(outcome.output).object();
+        const QString carrier = json.value("carrier").toString();
+        QVERIFY(!carrier.isEmpty());
+        const QJsonObject weight = json.value("weight").toObject();
+        const QJsonArray weightRows = weight.value("rows").toArray();
+        const bool byWeightSide = !weightRows.isEmpty()
+            && weightRows.at(0).toObject().value("carrier").toString() == carrier
+            && weightRows.at(0).toObject().value("rate").toString().toDouble()
+                == json.value("handoff").toObject().value("blRate").toDouble();
+        RecordSet carriersSet = RecordSet::openQuery(db, "IdentTransAlph");
+        QVERIFY(carriersSet.findFirst(RecordSet::Criterion::nomTrans(carrier)));
+        QVERIFY2(carriersSet.text("TarifType").contains(byWeightSide ? "po" : "pa"),
+            qPrintable(carrier));
+    }
+
     void createRefusesExistingFile()
     {
         QTemporaryDir dir;
@@ -170,6 +353,45 @@ private slots:
                                        << "newer version";
         QTest::newRow("folder") << Make([](const QString &p) { QDir().mkpath(p); })
                                 << int(Database::State::NotRouvel) << "folder";
+        // Refused at once: reading a pipe would wait for a writer forever.
+        QTest::newRow("named pipe")
+            << Make([](const QString &p) { QCOMPARE(mkfifo(QFile::encodeName(p), 0600), 0); })
+            << int(Database::State::NotRouvel) << "named pipe (FIFO), not a regular file";
+        QTest::newRow("socket") << Make([](const QString &p) { makeSocket(p); })
+                                << int(Database::State::NotRouvel) << "a socket";
+        QTest::newRow("device") << Make([](const QString &p) { QVERIFY(QFile::link("/dev/null", p)); })
+                                << int(Database::State::NotRouvel) << "a device";
+        // A stored query runs with the file open for writing: it may only read.
+        QTest::newRow("query that attaches") << Make([](const QString &p) {
+            writeWithQueryBody(p, "TriDest", "ATTACH DATABASE '/tmp/elsewhere.db' AS other");
+        }) << int(Database::State::NotRouvel)
+                                             << "stored query TriDest is not one SELECT";
+        QTest::newRow("query that deletes") << Make([](const QString &p) {
+            writeWithQueryBody(p, "Trip500", "DELETE FROM Tarifs");
+        }) << int(Database::State::NotRouvel)
+                                            << "stored query Trip500";
+        QTest::newRow("query with a second statement") << Make([](const QString &p) {
+            writeWithQueryBody(p, "TriTrans", "SELECT NoTrans, NomTrans FROM IdentTrans; "
+                                              "DELETE FROM IdentTrans");
+        }) << int(Database::State::NotRouvel)
+                                                       << "stored query TriTrans";
+        QTest::newRow("query that deletes through WITH") << Make([](const QString &p) {
+            writeWithQueryBody(p, "Trinp2", "WITH x AS (SELECT 1) DELETE FROM Tarifs");
+        }) << int(Database::State::NotRouvel)
+                                                         << "stored query Trinp2";
+        QTest::newRow("query with a word that begins with select") << Make([](const QString &p) {
+            writeWithQueryBody(p, "Trinp3", "SELECTED");
+        }) << int(Database::State::NotRouvel)
+                                                                   << "stored query Trinp3";
+        QTest::newRow("semicolons in quotes and comments")
+            << Make([](const QString &p) {
+                   writeWithQueryBody(p, "TriDest",
+                       "-- destinations; all of them\n"
+                       "  select NoDestination, NomDestination FROM Destination\n"
+                       "WHERE NomDestination <> 'it''s; here' AND \"NomDestination\" <> ';'\n"
+                       "/* ; */ ORDER BY NomDestination; -- done;\n");
+               })
+            << int(Database::State::Ready) << "";
         QTest::newRow("good") << Make([](const QString &p) { Database::create(p, false); })
                               << int(Database::State::Ready) << "";
     }
@@ -201,7 +423,8 @@ private slots:
         }
     }
 
-    // Permissions do not stop root, so the check runs as an ordinary user in a child process.
+    // A read-only file opens for lookups; each save is refused with its cause and changes
+    // nothing. Permissions do not stop root, so this runs as an ordinary user in a child.
     void readOnlyFile_data()
     {
         QTest::addColumn<bool>("readOnlyFolder");
@@ -213,30 +436,134 @@ private slots:
         QFETCH(bool, readOnlyFolder);
         QTemporaryDir dir;
         const QString path = dir.filePath("rouvel.rvl");
-        Database::create(path, false);
-        QFile::setPermissions(dir.path(),
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                | QFile::ExeOther | (readOnlyFolder ? QFile::Permissions() : QFile::WriteOther));
-        QFile::setPermissions(path,
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther
-                | (readOnlyFolder ? QFile::WriteOther : QFile::Permissions()));
+        Database::create(path, true);
+        protect(dir.path(), path, readOnlyFolder);
         const QByteArray before = fingerprint(path);
-        fflush(nullptr);
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(90);
+        const int result = asOrdinaryUser([&] {
             const Database::Status status = Database::inspect(path);
-            const bool named = status.cause.contains("read-only");
-            _exit(status.state == Database::State::Unusable && named ? 0 : 1);
-        }
-        int result = 0;
-        QCOMPARE(waitpid(child, &result, 0), child);
-        QVERIFY(WIFEXITED(result));
-        QCOMPARE(WEXITSTATUS(result), 0);
+            if (!status.ok() || !status.readOnly)
+                return 1;
+            QStringList told;
+            if (!DatabaseStartup::ensureReady(
+                    path, [] { return DatabaseStartup::Choice::Quit; },
+                    [&](const QString &message) { told << message; })
+                || !told.isEmpty())
+                return 2;
+            try {
+                Database db = Database::open(path);
+                if (!db.isReadOnly())
+                    return 3;
+                if (RecordSet::openQuery(db, "TriTrans").rowCount() != 6)
+                    return 4;
+                db.refresh();
+                RecordSet customers = RecordSet::openTable(db, "TableClients");
+                customers.moveFirst();
+                customers.edit();
+                customers.setField("NomClient", "Changed");
+                try {
+                    customers.update();
+                    return 5;
+                } catch (const DataError &error) {
+                    if (!error.message().contains("attempt to write a readonly database"))
+                        return 6;
+                }
+                // The refused save is the only one lost: reading goes on.
+                customers.cancelUpdate();
+                customers.requery();
+                customers.moveFirst();
+                if (customers.text("NomClient") == "Changed")
+                    return 7;
+            } catch (const DataError &) {
+                return 8;
+            }
+            return 0;
+        });
+        QCOMPARE(result, 0);
         QCOMPARE(fingerprint(path), before);
+        QVERIFY(!QFile::exists(path + "-journal"));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A save cut short by a crash leaves a journal; the next start rolls it back and the file
+    // is whole again.
+    void interruptedSaveIsRolledBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("rouvel.rvl");
+        Database::create(path, true);
+        const QByteArray before = fingerprint(path);
+        interruptSave(path);
+        QVERIFY2(fingerprint(path) != before, "the interrupted save must have reached the file");
+
+        QStringList told;
+        QVERIFY(DatabaseStartup::ensureReady(
+            path, [] { return DatabaseStartup::Choice::Quit; },
+            [&](const QString &message) { told << message; }));
+        QVERIFY2(told.isEmpty(), qPrintable(told.join('\n')));
+        QVERIFY(!QFile::exists(path + "-journal"));
+        Database db = Database::open(path);
+        QSqlQuery check(db.connection());
+        QVERIFY(check.exec("PRAGMA integrity_check") && check.next());
+        QCOMPARE(check.value(0).toString(), QStringLiteral("ok"));
+        QCOMPARE(scalar(db, "SELECT COUNT(*) FROM TableClients"), 3);
+        QCOMPARE(RecordSet::openQuery(db, "TriTrans").rowCount(), 6);
+    }
+
+    // The same journal beside a file that cannot be written cannot be rolled back: the file is
+    // refused with the reason, and left as it is for a user who can.
+    void interruptedSaveInReadOnlyFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("rouvel.rvl");
+        Database::create(path, false);
+        interruptSave(path);
+        protect(dir.path(), path, true);
+        const QByteArray before = fingerprint(path);
+        const int result = asOrdinaryUser([&] {
+            const Database::Status status = Database::inspect(path);
+            return status.state == Database::State::Unusable
+                    && status.cause.contains("interrupted") && status.cause.contains("read-only")
+                ? 0
+                : 1;
+        });
+        QCOMPARE(result, 0);
+        QCOMPARE(fingerprint(path), before);
+        QVERIFY(QFile::exists(path + "-journal"));
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Another program holding the file: the save waits, then is refused with the cause.
+    void lockedSaveNamesTheCause()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("rouvel.rvl");
+        Database::create(path, true);
+        Database db = Database::open(path);
+        RecordSet customers = RecordSet::openTable(db, "TableClients");
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery hold(other);
+            QVERIFY(hold.exec("BEGIN EXCLUSIVE"));
+            customers.moveFirst();
+            customers.edit();
+            customers.setField("NomClient", "Changed");
+            try {
+                customers.update();
+                QFAIL("a save into a locked file must be refused");
+            } catch (const DataError &error) {
+                QVERIFY2(error.message().contains("database is locked"), qPrintable(error.message()));
+            }
+            QVERIFY(hold.exec("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("other");
+        // Once the lock is gone the same save goes through.
+        customers.update();
+        customers.requery();
+        customers.moveFirst();
+        QCOMPARE(customers.text("NomClient"), QStringLiteral("Changed"));
     }
 
     void initCommand_data()

@@ -4,7 +4,9 @@
 #include "data/Database.h"
 #include "data/RecordSet.h"
 
+#include <QFile>
 #include <QHash>
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -28,8 +30,11 @@
 // DENVER     minimums but no LTL: PrixMin BOREAL 65 ACME 70; 3pal ACME 50; no p1000, no 4pal
 // EDMONTON   LTL but no minimum: ACME LTL 11
 // FARGO      served by nobody
-// GASPE      p500 ACME 9 BOREAL 9.50; PrixMin ACME 55 BOREAL 90; LTL ACME 10 BOREAL 12
+// GASPE      p500 ACME 9 BOREAL 9.50; PrixMin ACME 55 BOREAL 90; LTL ACME 10 BOREAL 12;
+//            1pal ACME 40
 // L'ASSOMPTION  CARGO'S p1000 7.25, 1pal 99.9999
+// YUKON      rates typed in error, whose prices overflow an amount: ACME p10000 90 000 000 000 000,
+//            4pal 900 000 000 000 000, 10pal 500 000 000, and a plain 3pal 42; BOREAL 4pal 1
 class BestRateFixture
 {
 public:
@@ -43,7 +48,7 @@ public:
 
         for (const char *name : {"ACME", "BOREAL", "CARGO'S", "DELTA", "EAGLE"})
             m_carriers.insert(QString::fromUtf8(name), addRow("IdentTrans", "NomTrans", name));
-        for (const char *name : {"CHICAGO", "DENVER", "EDMONTON", "FARGO", "GASPE", "L'ASSOMPTION"})
+        for (const char *name : {"CHICAGO", "DENVER", "EDMONTON", "FARGO", "GASPE", "L'ASSOMPTION", "YUKON"})
             m_destinations.insert(
                 QString::fromUtf8(name), addRow("Destination", "NomDestination", name));
 
@@ -60,9 +65,12 @@ public:
         tarif("ACME", "DENVER", {{"PrixMin", 70}, {"3pal", 50}});
         tarif("BOREAL", "DENVER", {{"PrixMin", 65}});
         tarif("ACME", "EDMONTON", {{"LTL", 11}});
-        tarif("ACME", "GASPE", {{"PrixMin", 55}, {"LTL", 10}, {"p500", 9}});
+        tarif("ACME", "GASPE", {{"PrixMin", 55}, {"LTL", 10}, {"p500", 9}, {"1pal", 40}});
         tarif("BOREAL", "GASPE", {{"PrixMin", 90}, {"LTL", 12}, {"p500", 9.5}});
         tarif("CARGO'S", "L'ASSOMPTION", {{"p1000", 7.25}, {"1pal", 99.9999}});
+        tarif("ACME", "YUKON",
+            {{"p10000", 9e13}, {"3pal", 42}, {"4pal", 9e14}, {"10pal", 5e8}});
+        tarif("BOREAL", "YUKON", {{"4pal", 1}});
     }
 
     const QString &path() const { return m_path; }
@@ -85,6 +93,37 @@ public:
         for (work.moveFirst(); !work.eof(); work.moveNext())
             count += work.field(QStringLiteral("TmpPasVide")).toBool() == notEmpty ? 1 : 0;
         return count;
+    }
+
+    // Gives a stored query another body, as a damaged or hand-edited file may hold.
+    void setQueryBody(const QString &name, const QString &body)
+    {
+        QSqlQuery query(m_db->connection());
+        query.prepare(QStringLiteral("UPDATE StoredQueries SET Body = ? WHERE Name = ?"));
+        query.addBindValue(body);
+        query.addBindValue(name);
+        if (!query.exec() || query.numRowsAffected() != 1)
+            qFatal("cannot change the stored query %s", qPrintable(name));
+    }
+
+    // Overwrites the first page of the rate table with garbage: SQLite then calls the file
+    // malformed when a lookup reads it, while the file still opens.
+    void damageRates()
+    {
+        QSqlQuery query(m_db->connection());
+        if (!query.exec(QStringLiteral("PRAGMA page_size")) || !query.next())
+            qFatal("cannot read the page size");
+        const qint64 pageSize = query.value(0).toLongLong();
+        if (!query.exec(QStringLiteral(
+                "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = 'Tarifs'"))
+            || !query.next())
+            qFatal("cannot find the rate table");
+        const qint64 page = query.value(0).toLongLong();
+        query.finish();
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadWrite) || !file.seek((page - 1) * pageSize)
+            || file.write(QByteArray(int(pageSize), '\xa5')) != pageSize)
+            qFatal("cannot damage the rate table");
     }
 
     void addDestination(const QString &name)

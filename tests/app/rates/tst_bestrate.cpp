@@ -42,6 +42,13 @@ private slots:
     void fieldChangeClearsTheResult();
     void activationRefreshesAndPurges();
     void noDatabaseEvaluatesNothing();
+    void tooLarge_data();
+    void tooLarge();
+    void tooLargePicksChangeNothing();
+    void rateNoteFollowsThePrice();
+    void destinationBoxClickEmptiesTheNote();
+    void lookupFailureIsNoResult_data();
+    void lookupFailureIsNoResult();
 
 private:
     // Types the two fields and chooses the destination, as the clerk does.
@@ -340,6 +347,14 @@ void tst_BestRate::evaluation_data()
                                                          << "2pal"
                                                          << "45.00 $"
                                                          << "85.00 $" << true << true << 45.0;
+    // The lists beside the pallet price show minimum prices, and the note says so.
+    QTest::newRow("cheaper pallets beside minimum prices") << "GASPE"
+                                                           << "300"
+                                                           << "1" << false << "ACME"
+                                                           << "40.00 $" << minNote << "fPrixMin"
+                                                           << "1pal"
+                                                           << "55.00 $"
+                                                           << "40.00 $" << true << true << 40.0;
     QTest::newRow("no rate for 1 pallet: the weight price") << "CHICAGO"
                                                             << "300"
                                                             << "1" << false << "DELTA"
@@ -481,8 +496,11 @@ void tst_BestRate::evaluation()
     QCOMPARE(s.prepareShown, palletShown);
     if (message) {
         QVERIFY(s.indicatorShown);
-        QCOMPARE(s.destIndex, -1);
+        // The box still shows the destination that gave no result.
+        QCOMPARE(s.destIndex, indexOf(destination));
         QCOMPARE(ModRouvel::blRate, earlierBlRate);
+        QVERIFY(ModRouvel::carrierName.isEmpty());
+        QVERIFY(s.failure.isEmpty());
         return;
     }
     QCOMPARE(s.indicatorShown, !palletShown);
@@ -761,6 +779,226 @@ void tst_BestRate::noDatabaseEvaluatesNothing()
     logic.activate();
     QVERIFY(logic.state().resultTitle.isEmpty());
     QVERIFY(!logic.pickWeight(0));
+    QVERIFY(!logic.prepareBillOfLading());
+}
+
+void tst_BestRate::tooLarge_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("pallets");
+    QTest::addColumn<QString>("carrier"); // empty: no result, the message instead
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<bool>("prepare");
+    QTest::addColumn<int>("blWeight");
+    QTest::addColumn<int>("blPallets");
+
+    // Absurd inputs: the side has no price at all, never a saturated one.
+    QTest::newRow("1e308 lbs") << "CHICAGO"
+                               << "1e308"
+                               << "" << ""
+                               << "" << false << 0 << 0;
+    QTest::newRow("-1e308 lbs") << "CHICAGO"
+                                << "-1e308"
+                                << "" << ""
+                                << "" << false << 0 << 0;
+    QTest::newRow("a rate whose price overflows") << "YUKON"
+                                                  << "20000"
+                                                  << "" << ""
+                                                  << "" << false << 20000 << 0;
+    QTest::newRow("a pallet price that overflows") << "YUKON"
+                                                   << ""
+                                                   << "2000000" << ""
+                                                   << "" << false << 0 << 2000000;
+    // Only the side that cannot be priced goes.
+    QTest::newRow("an overflowing weight price beside a pallet price")
+        << "YUKON"
+        << "20000"
+        << "3"
+        << "ACME"
+        << "126.00 $" << true << 20000 << 3;
+    // A weight or count the hand-off cannot carry is refused, not cut down: nothing is handed on.
+    QTest::newRow("99 999 999 999 lbs and 3 pallets") << "CHICAGO"
+                                                      << "99 999 999 999"
+                                                      << "3"
+                                                      << "ACME"
+                                                      << "126.00 $" << false << 0 << 3;
+    QTest::newRow("1200 lbs and 1e10 pallets") << "CHICAGO"
+                                               << "1200"
+                                               << "1e10"
+                                               << "ACME"
+                                               << "102.00 $" << false << 1200 << 0;
+    QTest::newRow("1e10 pallets alone") << "CHICAGO"
+                                        << ""
+                                        << "1e10" << ""
+                                        << "" << false << 0 << 0;
+}
+
+void tst_BestRate::tooLarge()
+{
+    QFETCH(QString, destination);
+    QFETCH(QString, weight);
+    QFETCH(QString, pallets);
+    QFETCH(QString, carrier);
+    QFETCH(QString, price);
+    QFETCH(bool, prepare);
+    QFETCH(int, blWeight);
+    QFETCH(int, blPallets);
+
+    const QString message = evaluate(destination, weight, pallets);
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(message, carrier.isEmpty() ? BestRateEvaluator::tooLargeMessage() : QString());
+    QCOMPARE(s.resultCarrier, carrier);
+    QCOMPARE(s.resultPrice, price);
+    QCOMPARE(s.prepareShown, prepare);
+    QCOMPARE(ModRouvel::carrierName, carrier);
+    QVERIFY(s.failure.isEmpty());
+    for (const QString &text : {s.resultPrice, s.weightPriceText, s.palletPriceText})
+        QVERIFY2(!text.contains(QStringLiteral("922")), qPrintable(text));
+    QCOMPARE(m_logic->prepareBillOfLading(), prepare);
+    if (!prepare)
+        QVERIFY(ModRouvel::blCarrierName.isEmpty());
+    if (carrier.isEmpty()) {
+        // Nothing to hand on, and the box still names the destination.
+        QCOMPARE(s.destIndex, indexOf(destination));
+        QVERIFY(m_logic->handOff().blCarrierName.isEmpty());
+        QVERIFY(m_logic->handOff().blPrice.isZero());
+    }
+    QCOMPARE(m_logic->handOff().blWeight, blWeight);
+    QCOMPARE(m_logic->handOff().blPallets, blPallets);
+}
+
+void tst_BestRate::tooLargePicksChangeNothing()
+{
+    // The weight side of YUKON cannot be priced; a click on its rate changes nothing.
+    QVERIFY(evaluate(QStringLiteral("YUKON"), QStringLiteral("20000"), QStringLiteral("3"))
+                .isEmpty());
+    QVERIFY(m_logic->state().weightListsShown);
+    QVERIFY(!m_logic->pickWeight(0));
+    QCOMPARE(m_logic->state().resultPrice, QStringLiteral("126.00 $"));
+    QCOMPARE(m_logic->state().resultTitle, BestRateEvaluator::bestRateTitle());
+    QVERIFY(!ModRouvel::weightChosen);
+
+    // Four pallets: BOREAL at 1.00 is best, ACME's rate would overflow.
+    QVERIFY(evaluate(QStringLiteral("YUKON"), QString(), QStringLiteral("4")).isEmpty());
+    QCOMPARE(m_logic->state().resultPrice, QStringLiteral("4.00 $"));
+    QVERIFY(m_logic->pickPallet(0));
+    QVERIFY(!m_logic->pickPallet(1));
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.resultCarrier, QStringLiteral("BOREAL"));
+    QCOMPARE(s.resultPrice, QStringLiteral("4.00 $"));
+    QCOMPARE(m_logic->handOff().blRate, dollars(1));
+    QCOMPARE(ModRouvel::palletClickRate, dollars(1));
+}
+
+void tst_BestRate::rateNoteFollowsThePrice()
+{
+    // 480 lbs: the lists show LTL rates, the best price is ACME's 48.00.
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("480"), QStringLiteral("3")).isEmpty());
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.resultPrice, QStringLiteral("48.00 $"));
+    QVERIFY(m_logic->pickWeight(1));
+    QCOMPARE(s.resultPrice, QStringLiteral("60.00 $"));
+    QCOMPARE(s.rateNote, QStringLiteral("Minimum rate"));
+    // Back to a price that is no minimum: the note goes with the minimum.
+    QVERIFY(m_logic->pickWeight(0));
+    QCOMPARE(s.resultTitle, BestRateEvaluator::bestRateTitle());
+    QCOMPARE(s.resultPrice, QStringLiteral("48.00 $"));
+    QCOMPARE(s.rateNote, QString());
+    QVERIFY(m_logic->pickWeight(2));
+    QCOMPARE(s.rateNote, QStringLiteral("LTL 20.00"));
+    QVERIFY(m_logic->pickWeight(0));
+    QCOMPARE(s.rateNote, QString());
+
+    // In minimum mode every pick is a minimum, and says so.
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("300"), QStringLiteral("3")).isEmpty());
+    QVERIFY(m_logic->pickWeight(1));
+    QCOMPARE(s.rateNote, QStringLiteral("Minimum rate"));
+    QVERIFY(m_logic->pickWeight(0));
+    QCOMPARE(s.rateNote, QStringLiteral("Minimum rate"));
+}
+
+void tst_BestRate::destinationBoxClickEmptiesTheNote()
+{
+    QVERIFY(
+        evaluate(QStringLiteral("CHICAGO"), QStringLiteral("300"), QStringLiteral("3")).isEmpty());
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.rateNote, QStringLiteral("Minimum rate "));
+    QVERIFY(s.minListMode);
+    m_logic->destinationBoxClicked();
+    QCOMPARE(s.rateNote, QString());
+    // The lists still show minimum prices: a pick keeps pricing them as minimums.
+    QVERIFY(s.minListMode);
+    QCOMPARE(s.resultPrice, QStringLiteral("45.00 $"));
+    QCOMPARE(s.destIndex, indexOf(QStringLiteral("CHICAGO")));
+    QVERIFY(m_logic->pickWeight(1));
+    QCOMPARE(s.resultPrice, QStringLiteral("47.00 $"));
+}
+
+void tst_BestRate::lookupFailureIsNoResult_data()
+{
+    QTest::addColumn<QString>("query"); // the stored query to break; empty: damage the rates
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<int>("pickWeightRow"); // -1: the evaluation itself fails
+    QTest::addColumn<QString>("causePart");
+
+    const QString noColumn = QStringLiteral("no such column");
+    QTest::newRow("broken weight query beside sound pallets")
+        << "Trip1000"
+        << "1200" << -1 << noColumn;
+    QTest::newRow("broken pallet query beside a sound weight price")
+        << "Trinp3"
+        << "1200" << -1 << noColumn;
+    QTest::newRow("broken minimum prices") << "TriPrixMin"
+                                           << "1200" << -1 << noColumn;
+    QTest::newRow("broken LTL rates, read by a pick") << "TriLTL"
+                                                      << "1200" << 1 << noColumn;
+    QTest::newRow("damaged rate pages") << ""
+                                        << "1200" << -1 << "malformed";
+}
+
+void tst_BestRate::lookupFailureIsNoResult()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, weight);
+    QFETCH(int, pickWeightRow);
+    QFETCH(QString, causePart);
+
+    BestRateFixture fixture;
+    if (query.isEmpty())
+        fixture.damageRates();
+    else
+        fixture.setQueryBody(query,
+            QStringLiteral("SELECT NomTrans, NomDestination, NoSuchRate FROM IdentTrans "
+                           "WHERE :prmDestination IS NOT NULL"));
+    BestRateEvaluator logic(Database::open(fixture.path()));
+    logic.load();
+    int chicago = -1;
+    for (qsizetype i = 0; i < logic.state().destRows.size(); ++i) {
+        if (logic.state().destRows.at(i).name == QStringLiteral("CHICAGO"))
+            chicago = int(i);
+    }
+    QVERIFY(chicago >= 0);
+    logic.setWeightText(weight);
+    logic.setPalletText(QStringLiteral("3"));
+    const QString message = logic.chooseDestination(chicago);
+    const BestRateState &s = logic.state();
+    if (pickWeightRow >= 0) {
+        QVERIFY(message.isEmpty());
+        QVERIFY(s.failure.isEmpty());
+        QVERIFY(logic.pickWeight(pickWeightRow));
+    } else {
+        QCOMPARE(message, BestRateEvaluator::readFailureMessage(s.failure));
+    }
+    QVERIFY2(s.failure.contains(causePart), qPrintable(s.failure));
+    QVERIFY(s.resultTitle.isEmpty() && s.resultCarrier.isEmpty() && s.resultPrice.isEmpty());
+    QVERIFY(!s.weightListsShown && !s.palletListsShown && !s.prepareShown);
+    QVERIFY(s.weightRows.isEmpty() && s.palletRows.isEmpty());
+    QCOMPARE(s.destIndex, chicago);
+    QVERIFY(ModRouvel::carrierName.isEmpty());
+    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
     QVERIFY(!logic.prepareBillOfLading());
 }
 

@@ -12,6 +12,10 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 class tst_QuoteCommand : public QObject
 {
     Q_OBJECT
@@ -22,6 +26,11 @@ private slots:
     void quote();
     void refused_data();
     void refused();
+    void handOffForTheBillOfLading_data();
+    void handOffForTheBillOfLading();
+    void readFailure_data();
+    void readFailure();
+    void readOnlyFile();
 
 private:
     QStringList arguments(const QStringList &extra) const;
@@ -89,6 +98,14 @@ void tst_QuoteCommand::quote_data()
         << "" << false << "fp1000"
         << "" << false << "3pal"
         << "" << 0.0 << 1200 << 3 << false << false << BestRateEvaluator::emptyResultMessage();
+    // No saturated figure: no price, no carrier, nothing to hand on.
+    QTest::newRow("a weight too large to price")
+        << QStringList {"--weight", "1e308", "--pallets", "", "--destination", "CHICAGO"} << ""
+        << ""
+        << ""
+        << "" << false << "fp10000"
+        << "5.25" << false << ""
+        << "" << 0.0 << 0 << 0 << false << false << BestRateEvaluator::tooLargeMessage();
     QTest::newRow("a pallet count that runs no lookup")
         << QStringList {"--weight", "1200", "--pallets", "2.5", "--destination", "CHICAGO"}
         << "Best rate"
@@ -183,6 +200,12 @@ void tst_QuoteCommand::refused_data()
     file.close();
     QTest::newRow("not a database")
         << QStringList {"--db", garbage, "--destination", "CHICAGO"} << "cannot read";
+    // Refused at once, where reading would wait for a writer forever.
+    const QString pipe = db + QStringLiteral(".fifo");
+    if (!QFile::exists(pipe) && mkfifo(QFile::encodeName(pipe).constData(), 0600) != 0)
+        qFatal("cannot make %s", qPrintable(pipe));
+    QTest::newRow("named pipe") << QStringList {"--db", pipe, "--weight", "1200",
+        "--destination", "CHICAGO"} << "not a regular file";
     QTest::newRow("no destination") << QStringList {"--db", db} << "--destination";
     QTest::newRow("bad pick") << QStringList {"--db", db, "--destination", "CHICAGO", "--pick",
         "weight:0"} << "--pick";
@@ -204,6 +227,125 @@ void tst_QuoteCommand::refused()
     QCOMPARE(outcome.exitCode, QuoteCommand::UsageOrDataError);
     QVERIFY(outcome.output.isEmpty());
     QVERIFY2(outcome.error.contains(errorPart), qPrintable(outcome.error));
+}
+
+void tst_QuoteCommand::handOffForTheBillOfLading_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<double>("weightClickRate");
+    QTest::addColumn<double>("palletClickRate");
+    QTest::addColumn<QString>("destName");
+
+    QTest::newRow("no pick") << QStringList {"--weight", "1200", "--pallets", "3",
+        "--destination", "chicago"} << 0.0 << 0.0 << "CHICAGO";
+    QTest::newRow("weight pick") << QStringList {"--weight", "1200", "--pallets", "3",
+        "--destination", "CHICAGO", "--pick", "weight:2"}
+                                 << 9.10 << 0.0 << "CHICAGO";
+    QTest::newRow("minimum pick priced at the carrier's LTL rate")
+        << QStringList {"--weight", "300", "--pallets", "2", "--destination", "CHICAGO", "--pick",
+               "weight:3"}
+        << 20.0 << 0.0 << "CHICAGO";
+    QTest::newRow("pallet pick") << QStringList {"--weight", "", "--pallets", "4", "--destination",
+        "CHICAGO", "--pick", "pallet:2"} << 0.0 << 40.0 << "CHICAGO";
+    QTest::newRow("a name with a quote") << QStringList {"--weight", "1000", "--pallets", "1",
+        "--destination", "L'ASSOMPTION", "--pick", "pallet:1"}
+                                         << 0.0 << 99.9999 << "L'ASSOMPTION";
+}
+
+// The hand-off object holds what a bill of lading is made from, as the window hands it on.
+void tst_QuoteCommand::handOffForTheBillOfLading()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(double, weightClickRate);
+    QFETCH(double, palletClickRate);
+    QFETCH(QString, destName);
+
+    const QuoteCommand::Outcome outcome = QuoteCommand::run(arguments(extra));
+    QCOMPARE(outcome.exitCode, 0);
+    const QJsonObject handoff
+        = QJsonDocument::fromJson(outcome.output).object().value("handoff").toObject();
+    QStringList keys {"blCarrierName", "blPrice", "blRate", "blWeight", "blPallets",
+        "weightChosen", "palletChosen", "weightClickRate", "palletClickRate", "destName"};
+    keys.sort();
+    QCOMPARE(handoff.keys(), keys);
+    QVERIFY(handoff.value("weightClickRate").isDouble());
+    QVERIFY(handoff.value("palletClickRate").isDouble());
+    QCOMPARE(handoff.value("weightClickRate").toDouble(), weightClickRate);
+    QCOMPARE(handoff.value("palletClickRate").toDouble(), palletClickRate);
+    QCOMPARE(handoff.value("destName").toString(), destName);
+}
+
+void tst_QuoteCommand::readFailure_data()
+{
+    QTest::addColumn<QString>("query"); // the stored query to break; empty: damage the rates
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QString>("causePart");
+
+    const QStringList shipment {"--weight", "1200", "--pallets", "3", "--destination", "CHICAGO"};
+    QTest::newRow("broken weight query") << "Trip1000" << shipment << "no such column";
+    QTest::newRow("broken pallet query") << "Trinp3" << shipment << "no such column";
+    QTest::newRow("broken LTL query read by a pick")
+        << "TriLTL" << shipment + QStringList {"--pick", "weight:2"} << "no such column";
+    QTest::newRow("damaged rate pages") << "" << shipment << "malformed";
+}
+
+// A lookup that fails is never an answer, not even part of one: one line and status 2.
+void tst_QuoteCommand::readFailure()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, extra);
+    QFETCH(QString, causePart);
+
+    BestRateFixture fixture;
+    if (query.isEmpty())
+        fixture.damageRates();
+    else
+        fixture.setQueryBody(query,
+            QStringLiteral("SELECT NomTrans, NomDestination, NoSuchRate FROM IdentTrans "
+                           "WHERE :prmDestination IS NOT NULL"));
+    const QuoteCommand::Outcome outcome = QuoteCommand::run(
+        QStringList {QStringLiteral("quote"), QStringLiteral("--db"), fixture.path()} + extra);
+    QCOMPARE(outcome.exitCode, QuoteCommand::UsageOrDataError);
+    QVERIFY(outcome.output.isEmpty());
+    QVERIFY2(outcome.error.contains(causePart), qPrintable(outcome.error));
+    QVERIFY2(outcome.error.contains(fixture.path()), qPrintable(outcome.error));
+    QVERIFY(!outcome.error.contains(QLatin1Char('\n')));
+}
+
+// A clerk who may only read the shared file still gets quotes. Root ignores permissions, so
+// the quote runs in a child that has dropped root.
+void tst_QuoteCommand::readOnlyFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rouvel.rvl"));
+    QVERIFY(QFile::copy(m_fixture->path(), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther));
+    fflush(nullptr);
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(90);
+        const QuoteCommand::Outcome outcome = QuoteCommand::run({QStringLiteral("quote"),
+            QStringLiteral("--db"), path, QStringLiteral("--weight"), QStringLiteral("1200"),
+            QStringLiteral("--pallets"), QStringLiteral("3"), QStringLiteral("--destination"),
+            QStringLiteral("CHICAGO"), QStringLiteral("--pick"), QStringLiteral("weight:2"),
+            QStringLiteral("--json")});
+        const QJsonObject json = QJsonDocument::fromJson(outcome.output).object();
+        const bool quoted = outcome.exitCode == 0
+            && json.value("price").toString() == QStringLiteral("109.20 $")
+            && json.value("carrier").toString() == QStringLiteral("BOREAL");
+        _exit(quoted ? 0 : 1);
+    }
+    int result = 0;
+    QCOMPARE(waitpid(child, &result, 0), child);
+    QVERIFY(WIFEXITED(result));
+    QCOMPARE(WEXITSTATUS(result), 0);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 QTEST_GUILESS_MAIN(tst_QuoteCommand)

@@ -83,6 +83,8 @@ private slots:
     void printOptFormFieldFilter();
     void printOptFormNumbersRoundTrip_data();
     void printOptFormNumbersRoundTrip();
+    void printOptFormLongPageCount_data();
+    void printOptFormLongPageCount();
     void printOptFormClosedOtherwiseIsCancelled_data();
     void printOptFormClosedOtherwiseIsCancelled();
     void printOptFormOkAppliesPrinter();
@@ -290,7 +292,9 @@ void tst_Dialogs::printOptFormOpensWithFields()
     whenModal([](QWidget *dialog) {
         auto *form = qobject_cast<PrintOptForm *>(dialog);
         QVERIFY(form);
-        QCOMPARE(form->printerList()->count(), 3);
+        // The installed printers, then the destination "PDF file".
+        QCOMPARE(form->printerList()->count(), 4);
+        QCOMPARE(form->printerList()->itemText(3), QStringLiteral("PDF file"));
         QCOMPARE(form->printerList()->currentText(), QStringLiteral("RouvelPDF"));
         QCOMPARE(form->fromPageEdit()->text(), QStringLiteral("1"));
         QCOMPARE(form->toPageEdit()->text(), QStringLiteral("5"));
@@ -313,6 +317,23 @@ void tst_Dialogs::printOptFormOpensWithFields()
         click(dialog, "CancelBtn");
     });
     form.run();
+
+    // No printer installed: only the PDF file, chosen.
+    printers.installed.clear();
+    printers.current.clear();
+    QStringList listed;
+    bool pdfChosen = false;
+    whenModal([&listed, &pdfChosen](QWidget *dialog) {
+        auto *form = qobject_cast<PrintOptForm *>(dialog);
+        QVERIFY(form);
+        for (int i = 0; i < form->printerList()->count(); ++i)
+            listed.append(form->printerList()->itemText(i));
+        pdfChosen = form->pdfChosen();
+        click(dialog, "CancelBtn");
+    });
+    form.run();
+    QCOMPARE(listed, QStringList {QStringLiteral("PDF file")});
+    QVERIFY(pdfChosen);
 }
 
 void tst_Dialogs::printOptFormFieldFilter()
@@ -342,7 +363,10 @@ void tst_Dialogs::printOptFormFieldFilter()
     copies->clear();
     QTest::keyClicks(copies, QStringLiteral("123"));
     QCOMPARE(copies->text(), QStringLiteral("12"));
-    QCOMPARE(form.toPageEdit()->maxLength(), 3);
+    QLineEdit *to = form.toPageEdit();
+    to->clear();
+    QTest::keyClicks(to, QStringLiteral("4567"));
+    QCOMPARE(to->text(), QStringLiteral("456"));
 }
 
 // The numbers the engine gives are shown whole and come back unchanged on OK, whatever the
@@ -387,16 +411,86 @@ void tst_Dialogs::printOptFormNumbersRoundTrip()
     // Typing is still held to the designed lengths on the next opening.
     options.ToPage = 5;
     options.Copies = 1;
-    QList<int> lengths;
-    whenModal([&lengths](QWidget *dialog) {
+    QStringList typed;
+    whenModal([&typed](QWidget *dialog) {
         auto *form = qobject_cast<PrintOptForm *>(dialog);
         QVERIFY(form);
-        lengths = {form->toPageEdit()->maxLength(), form->copiesEdit()->maxLength()};
+        for (QLineEdit *edit : {form->toPageEdit(), form->copiesEdit()}) {
+            edit->clear();
+            QTest::keyClicks(edit, QStringLiteral("12345"));
+            typed.append(edit->text());
+        }
         click(dialog, "CancelBtn");
     });
     QCOMPARE(form.run(), 2);
-    QCOMPARE(
-        lengths, (QList<int> {PrintOptForm::PageFieldLength, PrintOptForm::CopiesFieldLength}));
+    QCOMPARE(typed, (QStringList {"123", "12"}));
+}
+
+// A page count longer than the page fields' three digits is shown whole; typing may shorten
+// it or replace it, but never makes a field longer than three digits. Each row: the count
+// shown, what the user does, and the field's text after it.
+void tst_Dialogs::printOptFormLongPageCount_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("shown whole") << 1234 << ""
+                                 << "1234" << 0;
+    QTest::newRow("largest count") << 32767 << ""
+                                   << "32767" << 0;
+    QTest::newRow("a fifth digit is refused") << 1234 << "type 5"
+                                              << "1234" << 0;
+    QTest::newRow("backspace shortens it") << 1234 << "backspace"
+                                           << "123" << 0;
+    QTest::newRow("back to three, a fourth digit is refused") << 1234 << "backspace, type 9"
+                                                              << "123" << 0;
+    QTest::newRow("replaced by typing, three digits kept") << 1234 << "select all, type 98765"
+                                                           << "987" << 0;
+    QTest::newRow("pasting more digits is refused") << 1234 << "insert 99"
+                                                    << "1234" << 0;
+    QTest::newRow("pasting a letter is refused") << 12 << "insert a"
+                                                 << "12" << 0;
+    QTest::newRow("a letter beeps") << 1234 << "type x"
+                                    << "1234" << 1;
+}
+
+void tst_Dialogs::printOptFormLongPageCount()
+{
+    QFETCH(int, count);
+    QFETCH(QString, action);
+    QFETCH(QString, text);
+    QFETCH(int, beeps);
+    FakePrinters printers;
+    PrintOptions options;
+    options.FromPage = 1;
+    options.ToPage = qint16(count);
+    options.Copies = 1;
+    PrintOptForm form(options, printers.access());
+    int beeped = 0;
+    form.keyFilter()->setBeep([&beeped] { ++beeped; });
+    QString shown;
+    whenModal([&](QWidget *) {
+        QLineEdit *to = form.toPageEdit();
+        to->setFocus();
+        to->end(false);
+        for (const QString &step : action.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+            if (step == QLatin1String("backspace"))
+                QTest::keyClick(to, Qt::Key_Backspace);
+            else if (step == QLatin1String("select all"))
+                to->selectAll();
+            else if (step.startsWith(QLatin1String("type ")))
+                QTest::keyClicks(to, step.mid(5));
+            else if (step.startsWith(QLatin1String("insert ")))
+                to->insert(step.mid(7));
+        }
+        shown = to->text();
+        click(&form, "OkBtn");
+    });
+    QCOMPARE(form.run(), 1);
+    QCOMPARE(shown, text);
+    QCOMPARE(int(options.ToPage), text.toInt());
+    QCOMPARE(beeped, beeps);
 }
 
 void tst_Dialogs::printOptFormClosedOtherwiseIsCancelled_data()

@@ -2,6 +2,7 @@
 
 #include "PrintOptForm.h"
 #include "PrintOptions.h"
+#include "PrintProgressForm.h"
 #include "PrintRun.h"
 #include "ProcessPrinter.h"
 #include "TextMeasurer.h"
@@ -12,6 +13,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -149,9 +151,10 @@ int pdfPages(const QString &path)
     return ok ? pages : -1;
 }
 
+// The queue's own cups-pdf settings (device cups-pdf:/rouvel), written by scripts/pdf-printer.sh.
 QString cupsPdfFolder()
 {
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf-rouvel.conf"));
     if (!conf.open(QIODevice::ReadOnly))
         return {};
     const QRegularExpression out(QStringLiteral("^Out\\s+(\\S+)"));
@@ -176,6 +179,7 @@ private slots:
     void printReportOutcomes_data();
     void printReportOutcomes();
     void cupsQueuePrintsTheRange();
+    void windowMessagesEvery50ms();
 };
 
 void tst_PrintRun::rangeAndCopies_data()
@@ -361,7 +365,7 @@ void tst_PrintRun::printReportOutcomes()
     driver.start();
     bool thrown = false;
     try {
-        PrintJobs::printReport(*engine);
+        engine->PrintReport();
     } catch (const VellumError &error) {
         thrown = true;
         QCOMPARE(error.kind(), VellumError::Kind::Picture);
@@ -386,7 +390,7 @@ void tst_PrintRun::cupsQueuePrintsTheRange()
         QSKIP("No CUPS queue RouvelPDF: run scripts/pdf-printer.sh as root first.");
     const QString folder = cupsPdfFolder();
     if (folder.isEmpty() || !QDir(folder).exists())
-        QSKIP("cups-pdf has no output folder set in /etc/cups/cups-pdf.conf.");
+        QSKIP("cups-pdf has no output folder set in /etc/cups/cups-pdf-rouvel.conf.");
     // An earlier test may have sent the process printer to a file.
     ProcessPrinter::currentPrinter().setOutputFileName(QString());
     QVERIFY(ProcessPrinter::selectPrinter(queue));
@@ -436,6 +440,84 @@ void tst_PrintRun::cupsQueuePrintsTheRange()
         }
         QFile::remove(path);
     }
+}
+
+// A long print with the progress box: window messages go through at most every 50 ms, not once
+// a record, and still often enough for the box to paint its bar as it grows.
+void tst_PrintRun::windowMessagesEvery50ms()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    auto engine = std::make_unique<VellumPrinter>();
+    engine->BeginDoc();
+    engine->SetScaleMode(5);
+    engine->SetFont(QStringLiteral("arial"), 10, 0);
+    for (int page = 1; page <= 400; ++page) {
+        if (page > 1)
+            engine->NewPage();
+        for (int i = 0; i < 60; ++i) {
+            engine->SetY(0.5 + i * 0.16);
+            engine->TextOut(
+                0.5 + (i % 3) * 2.5, QStringLiteral("Line %1 of page %2").arg(i).arg(page));
+        }
+    }
+    engine->EndDoc();
+    engine->SetShowProgress(true);
+    QPrinter &printer = ProcessPrinter::currentPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("long.pdf")));
+    const auto restore = qScopeGuard([&printer] { printer.setOutputFileName(QString()); });
+
+    // The bar's width at each paint of the box, and each turn of the event loop meanwhile.
+    class Watch : public QObject
+    {
+    public:
+        QList<int> paintedBars;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                if (auto *box = qobject_cast<PrintProgressForm *>(watched))
+                    paintedBars.append(box->barTwips());
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    const auto removeFilter = qScopeGuard([&watch] { qApp->removeEventFilter(&watch); });
+    int turns = 0;
+    QElapsedTimer running;
+    QTimer everyTurn;
+    everyTurn.setInterval(0);
+    connect(&everyTurn, &QTimer::timeout, this, [&] {
+        if (qobject_cast<PrintProgressForm *>(QApplication::activeModalWidget())) {
+            if (!running.isValid())
+                running.start();
+            ++turns;
+        }
+    });
+    QTimer driver;
+    driver.setInterval(10);
+    connect(&driver, &QTimer::timeout, this, [] {
+        if (auto *form = qobject_cast<PrintOptForm *>(QApplication::activeModalWidget())) {
+            form->printerList()->setCurrentIndex(-1);
+            form->findChild<QPushButton *>(QStringLiteral("OkBtn"))->click();
+        }
+    });
+    driver.start();
+    everyTurn.start();
+    engine->PrintReport();
+    const qint64 elapsed = running.isValid() ? running.elapsed() : 0;
+    everyTurn.stop();
+    driver.stop();
+
+    QVERIFY2(elapsed > 200, qPrintable(QString::number(elapsed)));
+    // 24 000 records: once a record would be thousands of turns.
+    QVERIFY2(turns <= elapsed / 50 + 3,
+        qPrintable(QStringLiteral("%1 turns in %2 ms").arg(turns).arg(elapsed)));
+    QVERIFY2(turns >= 2, qPrintable(QString::number(turns)));
+    const auto growing = std::count_if(watch.paintedBars.begin(), watch.paintedBars.end(),
+        [](int bar) { return bar > 0 && bar < PrintProgressForm::TrackWidthTwips; });
+    QVERIFY2(growing >= 1, qPrintable(QString::number(watch.paintedBars.size())));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("long.pdf"))).size() > 0);
 }
 
 QTEST_MAIN(tst_PrintRun)

@@ -1,5 +1,7 @@
 #include "FindState.h"
 #include "PageImage.h"
+#include "PageIndex.h"
+#include "PrintRun.h"
 #include "PreviewForm.h"
 #include "PreviewLayout.h"
 #include "ProcessPrinter.h"
@@ -14,9 +16,11 @@
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +67,42 @@ void chooseZoom(PreviewForm &form, const QString &entry)
     form.zoomList()->setCurrentIndex(form.zoomList()->findText(entry));
 }
 
+// Height in inches of the ink in a part of a page picture given in inches.
+double inkHeightInches(const QImage &image, double pixelsPerInch, QRectF areaInches)
+{
+    const QRect area = QRect(qRound(areaInches.left() * pixelsPerInch),
+        qRound(areaInches.top() * pixelsPerInch), qRound(areaInches.width() * pixelsPerInch),
+        qRound(areaInches.height() * pixelsPerInch))
+                           .intersected(image.rect());
+    int top = -1;
+    int bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+                break;
+            }
+        }
+    }
+    return top < 0 ? 0.0 : (bottom - top + 1) / pixelsPerInch;
+}
+
+// A report file of the given records after a default header.
+QString writeReport(const QString &path, const QList<ReportFormat::Record> &records)
+{
+    ReportFormat::RecordBytes header {};
+    ReportFormat::Header::defaults(false).writeTo(header);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(header.data(), ReportFormat::RecordSize);
+    for (const ReportFormat::Record &r : records)
+        file.write(r.bytes.data(), ReportFormat::RecordSize);
+    return path;
+}
+
 } // namespace
 
 class tst_Preview : public QObject
@@ -95,6 +135,12 @@ private slots:
     void searchEdges_data();
     void searchEdges();
     void findNextOnLastPageAnswersAtOnce();
+    void searchComparesCapitals_data();
+    void searchComparesCapitals();
+
+    void pageIndex_data();
+    void pageIndex();
+    void fontCarriesOverToLaterPages();
 };
 
 void tst_Preview::layoutCentresSmallPage()
@@ -393,7 +439,8 @@ void tst_Preview::saveCommand()
     form->saveBtn()->click();
 
     QCOMPARE(title, QStringLiteral("Save Report"));
-    QCOMPARE(filters, (QStringList {"Text Files (*.txt)", "All Files (*.*)"}));
+    QCOMPARE(filters,
+        (QStringList {"Text Files (*.txt)", "All Files (*.*)", "PDF Files (*.pdf)"}));
     QCOMPARE(suffix, QStringLiteral("txt"));
     QVERIFY(!confirmsOverwrite);
     if (written.isEmpty()) {
@@ -532,6 +579,158 @@ void tst_Preview::findNextOnLastPageAnswersAtOnce()
     QCOMPARE(reply.text, QStringLiteral("The search text was not found."));
     QCOMPARE(form->pager().readPosition(), before);
     QCOMPARE(form->currentPage(), qint16(2));
+}
+
+void tst_Preview::searchComparesCapitals_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("accents") << "Déjà vu" << "DÉJÀ" << true;
+    QTest::newRow("y with diaeresis") << "ÿes" << "Ÿ" << true;
+    QTest::newRow("oe ligature") << "cœur" << "CŒUR" << true;
+    QTest::newRow("sharp s becomes SS") << "Straße" << "strasse" << true;
+    QTest::newRow("micro sign, capital outside the code page") << "12 µm" << "µM" << true;
+    QTest::newRow("question mark") << "why?" << "Y?" << true;
+    QTest::newRow("absent") << "Total" << "totals" << false;
+    QTest::newRow("padding blanks count") << "end" << "END   " << true;
+}
+
+void tst_Preview::searchComparesCapitals()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, wanted);
+    QFETCH(bool, found);
+    auto engine = ReportFixture::record({{"first"}, {text}});
+    PreviewPager pager;
+    QVERIFY(pager.open(engine->PrintFile()));
+    pager.setTotalPages(2);
+    QCOMPARE(pager.search(wanted, true).has_value(), found);
+    if (found)
+        QCOMPARE(pager.currentPage(), qint16(2));
+}
+
+// Each row: the page numbers of the command records (F for a SETFONT), and for pages 1 to 4
+// their first record and the SETFONT in force there.
+void tst_Preview::pageIndex_data()
+{
+    QTest::addColumn<QString>("records");
+    QTest::addColumn<QList<int>>("first");
+    QTest::addColumn<QList<int>>("font");
+    QTest::newRow("font on page 1 only") << "1F 1 1 2 2 3 4" << QList<int> {2, 5, 7, 8}
+                                         << QList<int> {0, 2, 2, 2};
+    QTest::newRow("font at the end of a page") << "1 1F 2 2F 3 4" << QList<int> {2, 4, 6, 7}
+                                               << QList<int> {0, 3, 5, 5};
+    QTest::newRow("break-only first page") << "1 2F 2 3" << QList<int> {2, 3, 5, 6}
+                                           << QList<int> {0, 0, 3, 3};
+    QTest::newRow("page without records") << "1F 3 4" << QList<int> {2, 3, 3, 4}
+                                          << QList<int> {0, 2, 2, 2};
+    QTest::newRow("page number going back") << "1 3 2F 4" << QList<int> {2, 3, 3, 5}
+                                            << QList<int> {0, 0, 0, 4};
+    QTest::newRow("no records") << "" << QList<int> {2, 2, 2, 2} << QList<int> {0, 0, 0, 0};
+}
+
+void tst_Preview::pageIndex()
+{
+    QFETCH(QString, records);
+    QFETCH(QList<int>, first);
+    QFETCH(QList<int>, font);
+    QList<ReportFormat::Record> list;
+    for (const QString &r : records.split(u' ', Qt::SkipEmptyParts)) {
+        const qint16 page = qint16(QStringView(r).left(1).toInt());
+        list << (r.endsWith(u'F') ? ReportFormat::Record::setFont(page, u"Arial", 12, 0, 0, 0)
+                                  : ReportFormat::Record::textOut(page, 1, 1, u"x"));
+    }
+    QTemporaryDir dir;
+    ReportReader reader(writeReport(dir.filePath(QStringLiteral("r.rpt")), list));
+    QVERIFY(reader.isOpen());
+    PageIndex index;
+    index.build(reader);
+    for (qint16 page = 1; page <= 4; ++page) {
+        const qint32 expected = qMin(first.at(page - 1), reader.recordCount() + 1);
+        QCOMPARE(index.firstRecord(page), expected);
+        QCOMPARE(index.fontRecord(page), font.at(page - 1));
+    }
+}
+
+// Page 1 sets Arial 12, draws an H and sets Arial 30 bold at its end; pages 2 and 3 only draw
+// an H. On paper the last font of page 1 stays for pages 2 and 3: the preview must show the
+// same glyph heights as the printed PDF, whichever way it pages.
+void tst_Preview::fontCarriesOverToLaterPages()
+{
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed.");
+    VellumPrinter engine;
+    engine.BeginDoc();
+    engine.SetScaleMode(5);
+    engine.SetFont(QStringLiteral("Arial"), 12, 0);
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1)
+            engine.NewPage();
+        engine.SetY(1.0);
+        engine.TextOut(1.0, QStringLiteral("H"));
+        if (page == 1)
+            engine.SetFont(QStringLiteral("Arial"), 30, 1);
+    }
+    engine.EndDoc();
+    const auto cleanup = qScopeGuard([&engine] { engine.DestroyReport(); });
+    const QRectF glyphArea(0.9, 0.9, 1.0, 0.8);
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+            QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+        PrintOptions options;
+        options.ModalResult = 1;
+        options.FromPage = 1;
+        options.ToPage = 3;
+        options.Copies = 1;
+        PrintRun::runPrintJob(engine.PrintFile(), QStringLiteral("fonts"), options, printer, {});
+    }
+    QProcess raster;
+    raster.start(pdftoppm,
+        {QStringLiteral("-r"), QStringLiteral("144"), QStringLiteral("-png"), pdf,
+            dir.filePath(QStringLiteral("paper"))});
+    QVERIFY(raster.waitForFinished(60000));
+    QList<double> paper;
+    for (int page = 1; page <= 3; ++page) {
+        const QImage image(dir.filePath(QStringLiteral("paper-%1.png").arg(page)));
+        QVERIFY(!image.isNull());
+        paper << inkHeightInches(image, 144.0, glyphArea);
+    }
+    // A 30-point capital is about 0.3 inch high, a 12-point one 0.12 inch.
+    QVERIFY2(paper.at(0) > 0.09 && paper.at(0) < 0.15, qPrintable(QString::number(paper.at(0))));
+    QVERIFY2(paper.at(1) > 0.25 && paper.at(1) < 0.35, qPrintable(QString::number(paper.at(1))));
+    QCOMPARE(paper.at(2), paper.at(1));
+
+    auto form = openPreview(engine, QSize(1200, 1000));
+    QVERIFY(form);
+    const double pixelsPerInch = form->logicalDpiX() * form->devicePixelRatioF();
+    const auto shown = [&] {
+        return inkHeightInches(form->pageImg()->image(), pixelsPerInch, glyphArea);
+    };
+    QWidget *page = form->pageImg();
+    // Forward jump, back to the start, then one page on.
+    QTest::keyClick(page, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(form->currentPage(), qint16(3));
+    const double third = shown();
+    QTest::keyClick(page, Qt::Key_PageUp, Qt::ControlModifier);
+    const double first = shown();
+    QTest::keyClick(page, Qt::Key_PageDown);
+    QCOMPARE(form->currentPage(), qint16(2));
+    const double second = shown();
+    const double tolerance = 2.0 / pixelsPerInch + 2.0 / 144.0;
+    QVERIFY2(qAbs(first - paper.at(0)) <= tolerance,
+        qPrintable(QStringLiteral("page 1: %1 / %2").arg(first).arg(paper.at(0))));
+    QVERIFY2(qAbs(second - paper.at(1)) <= tolerance,
+        qPrintable(QStringLiteral("page 2: %1 / %2").arg(second).arg(paper.at(1))));
+    QVERIFY2(qAbs(third - paper.at(2)) <= tolerance,
+        qPrintable(QStringLiteral("page 3: %1 / %2").arg(third).arg(paper.at(2))));
 }
 
 QTEST_MAIN(tst_Preview)
