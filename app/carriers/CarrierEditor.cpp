@@ -260,45 +260,36 @@ QString CarrierEditor::enregistrenouveau()
 
 bool CarrierEditor::saveNewCarrier(QString &message)
 {
+    // The carrier and its default destination are one save: neither stays without the other.
+    bool served = false;
     try {
         if (nameTaken(m_state.record[CarrierRecord::NomTrans], 0)) {
             message = duplicateMessage();
             return false;
         }
-        m_carriers.addNew();
-        for (int field = 0; field < CarrierRecord::FieldCount; ++field) {
-            if (!m_state.record[field].isEmpty())
-                m_carriers.setField(CarrierRecord::fieldName(field), m_state.record[field]);
-        }
-        if (m_state.rateType != RateType::None)
-            m_carriers.setField(TarifType, CarrierRecord::rateTypeCode(m_state.rateType));
-        m_carriers.update();
+        m_db.inTransaction([&] {
+            m_carriers.addNew();
+            for (int field = 0; field < CarrierRecord::FieldCount; ++field) {
+                if (!m_state.record[field].isEmpty())
+                    m_carriers.setField(CarrierRecord::fieldName(field), m_state.record[field]);
+            }
+            if (m_state.rateType != RateType::None)
+                m_carriers.setField(TarifType, CarrierRecord::rateTypeCode(m_state.rateType));
+            m_carriers.update();
+            if (const auto destination = DestinationLists::defaultDestination(m_db)) {
+                DestinationLists::serve(m_db, m_carriers.field(NoTrans).toInt(), *destination);
+                served = true;
+            }
+        });
     } catch (const DataError &error) {
         m_carriers.cancelUpdate();
         message = error.kind() == DataError::Kind::DuplicateKey
             ? duplicateMessage()
             : refusal(QStringLiteral("The carrier could not be saved"), error);
-        return false;
-    }
-
-    // The carrier and its default destination go together: without the destination the
-    // carrier row is taken back.
-    const qint32 carrierNo = m_carriers.field(NoTrans).toInt();
-    bool served = false;
-    try {
-        if (const auto destination = DestinationLists::defaultDestination(m_db)) {
-            DestinationLists::serve(m_db, carrierNo, *destination);
-            served = true;
-        }
-    } catch (const DataError &error) {
-        message = refusal(QStringLiteral("The carrier could not be saved"), error);
+        // The rolled-back row may still be in the record set: read what the file holds.
         try {
-            m_carriers.deleteCurrent();
-        } catch (const DataError &undo) {
-            message
-                += QStringLiteral("\nIt was saved without a destination: %1").arg(undo.message());
-            m_pendingNew = false;
-            return true;
+            m_carriers.requery();
+        } catch (const DataError &) {
         }
         return false;
     }

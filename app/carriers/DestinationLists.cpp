@@ -183,34 +183,27 @@ QString DestinationLists::addNew()
     if (name.trimmed().isEmpty() || m_carrierNo == 0)
         return nothingEnteredMessage();
 
-    qint32 destinationNo = 0;
+    // A destination is only created together with the carrier that serves it: one save.
     try {
         // The file's index compares only unaccented letters without regard to case.
         m_general.requery();
         if (m_general.findFirst(RecordSet::Criterion::nomDestination(name)))
             return duplicateMessage();
-        m_general.addNew();
-        m_general.setField(NomDestination, name);
-        m_general.update();
-        destinationNo = m_general.field(NoDestination).toInt();
+        m_db.inTransaction([&] {
+            m_general.addNew();
+            m_general.setField(NomDestination, name);
+            m_general.update();
+            serve(m_db, m_carrierNo, m_general.field(NoDestination).toInt());
+        });
     } catch (const DataError &error) {
         m_general.cancelUpdate();
+        try {
+            m_general.requery();
+        } catch (const DataError &) {
+        }
         if (error.kind() == DataError::Kind::DuplicateKey)
             return duplicateMessage();
         return refusal(QStringLiteral("The destination could not be added"), error);
-    }
-    try {
-        serve(m_db, m_carrierNo, destinationNo);
-    } catch (const DataError &error) {
-        // A destination is only created together with the carrier that serves it.
-        QString message = refusal(QStringLiteral("The destination could not be added"), error);
-        try {
-            m_general.deleteCurrent();
-        } catch (const DataError &undo) {
-            message += QStringLiteral("\nThe destination %1 stays in the general list: %2")
-                           .arg(name, undo.message());
-        }
-        return message;
     }
     m_state.nameToAdd = name;
     m_chosenMissing.reset();

@@ -270,6 +270,7 @@ struct Database::Shared
     QHash<QString, StoredQueryDefinition> queries;
     QHash<QString, QStringList> currencyFields;
     bool readOnly = false;
+    int transactionDepth = 0; // saves nested in a larger one join it
     sqlite3 *handle = nullptr; // owned by the connection
     std::map<QString, TableShape> shapes; // by case-folded name; its references stay valid
     std::map<QString, std::unique_ptr<QSqlQuery>> prepared; // by SQL text
@@ -600,13 +601,19 @@ void Database::refresh()
 
 void Database::begin()
 {
+    if (m_shared->transactionDepth++ > 0)
+        return;
     QSqlDatabase db = connection();
-    if (!db.transaction())
+    if (!db.transaction()) {
+        m_shared->transactionDepth = 0;
         fail(QStringLiteral("Cannot begin a save"), db.lastError().text());
+    }
 }
 
 void Database::commit()
 {
+    if (--m_shared->transactionDepth > 0)
+        return;
     QSqlDatabase db = connection();
     if (!db.commit()) {
         const QSqlError error = db.lastError();
@@ -617,6 +624,9 @@ void Database::commit()
 
 void Database::rollback()
 {
+    // An inner save's failure travels on to the outermost one, which undoes the whole.
+    if (--m_shared->transactionDepth > 0)
+        return;
     QSqlDatabase db = connection();
     db.rollback();
 }

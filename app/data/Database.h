@@ -111,6 +111,7 @@ public:
     void refresh();
 
     // Runs fn inside one transaction and commits it; rolls back and rethrows on failure.
+    // Called inside another, it joins that one: the outermost commits or rolls back the whole.
     template<typename Fn> void inTransaction(Fn &&fn);
 
     // Connection-level failures carry the path and the QSqlError text.

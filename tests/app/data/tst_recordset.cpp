@@ -232,6 +232,37 @@ private slots:
             QStringLiteral("NEW PLACE"));
     }
 
+    // Saves made inside a larger save are kept or undone with it, so two rows that belong
+    // together never reach the file one without the other.
+    void nestedSavesShareOneTransaction()
+    {
+        RateFixture fixture;
+        RecordSet carriers = RecordSet::openTable(fixture.m_db, "IdentTrans");
+        const int before = fixture.scalar("SELECT COUNT(*) FROM IdentTrans").toInt();
+        try {
+            fixture.m_db.inTransaction([&] {
+                carriers.addNew();
+                carriers.setField("NomTrans", "FIRST OF TWO");
+                carriers.update();
+                carriers.addNew();
+                carriers.setField("NomTrans", "FIRST OF TWO"); // refused: the name is taken
+                carriers.update();
+            });
+            QFAIL("the second row must be refused");
+        } catch (const DataError &error) {
+            QCOMPARE(error.kind(), DataError::Kind::DuplicateKey);
+        }
+        carriers.cancelUpdate();
+        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM IdentTrans").toInt(), before);
+
+        // Afterwards a save stands on its own again.
+        carriers.requery();
+        carriers.addNew();
+        carriers.setField("NomTrans", "ALONE");
+        carriers.update();
+        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM IdentTrans").toInt(), before + 1);
+    }
+
     // A Tarifs row gets only its two numbers; its rates stay empty until a grid sets them.
     void newTarifsRowWithoutReadingTheTable()
     {
