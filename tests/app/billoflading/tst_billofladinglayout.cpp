@@ -1,14 +1,12 @@
 #include "billoflading/BillOfLadingForm.h"
 #include "billoflading/BillOfLadingLayout.h"
 
+#include "PdfProbe.h"
 #include "VellumPrinter.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 // The printed bill of lading, read back from its PDF: every text must sit on its box of the
 // pre-printed paper, within a hundredth of an inch.
@@ -25,26 +23,10 @@ struct Word
 // The words of the first page as pdftotext places them; empty on failure.
 QList<Word> wordsOf(const QString &pdf)
 {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-        {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-            QStringLiteral("1"), pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return {};
     QList<Word> words;
-    QXmlStreamReader xml(process.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        Word w;
-        w.xInches = a.value(QLatin1String("xMin")).toDouble() / 72.0;
-        w.yInches = a.value(QLatin1String("yMin")).toDouble() / 72.0;
-        w.heightInches = (a.value(QLatin1String("yMax")).toDouble()
-                             - a.value(QLatin1String("yMin")).toDouble())
-            / 72.0;
-        w.text = xml.readElementText();
-        words << w;
+    for (const PdfProbe::Word &w : PdfProbe::words(pdf)) {
+        if (w.page == 1)
+            words << Word {w.text, w.xMin / 72.0, w.yMin / 72.0, (w.yMax - w.yMin) / 72.0};
     }
     return words;
 }

@@ -1,3 +1,5 @@
+#include "PdfProbe.h"
+
 #include "../preview/ReportFixture.h"
 
 #include "PrintOptForm.h"
@@ -19,14 +21,11 @@
 #include <QFontMetricsF>
 #include <QMessageBox>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include "PrintJobs.h"
 
@@ -94,76 +93,6 @@ std::unique_ptr<VellumPrinter> fivePages(const QString &title = QStringLiteral("
     }
     engine->EndDoc();
     return engine;
-}
-
-struct PdfWord
-{
-    int page = 0;
-    QString text;
-    double xMin = 0;
-    double yMin = 0;
-    double yMax = 0;
-};
-
-QList<PdfWord> pdfWords(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(30000))
-        return {};
-    QList<PdfWord> words;
-    QXmlStreamReader xml(p.readAllStandardOutput());
-    int page = 0;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (xml.name() == QLatin1String("page")) {
-            ++page;
-        } else if (xml.name() == QLatin1String("word")) {
-            PdfWord w;
-            w.page = page;
-            w.xMin = xml.attributes().value(QLatin1String("xMin")).toDouble();
-            w.yMin = xml.attributes().value(QLatin1String("yMin")).toDouble();
-            w.yMax = xml.attributes().value(QLatin1String("yMax")).toDouble();
-            w.text = xml.readElementText();
-            words.append(w);
-        }
-    }
-    return words;
-}
-
-QString pdfInfo(const QString &path, const QString &field)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {path});
-    if (!p.waitForFinished(30000))
-        return {};
-    const QRegularExpressionMatch m
-        = QRegularExpression(QStringLiteral("%1:\\s+([^\\n]*)").arg(field))
-              .match(QString::fromLocal8Bit(p.readAllStandardOutput()));
-    return m.hasMatch() ? m.captured(1).trimmed() : QString();
-}
-
-int pdfPages(const QString &path)
-{
-    bool ok = false;
-    const int pages = pdfInfo(path, QStringLiteral("Pages")).toInt(&ok);
-    return ok ? pages : -1;
-}
-
-// The queue's own cups-pdf settings (device cups-pdf:/rouvel), written by scripts/pdf-printer.sh.
-QString cupsPdfFolder()
-{
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf-rouvel.conf"));
-    if (!conf.open(QIODevice::ReadOnly))
-        return {};
-    const QRegularExpression out(QStringLiteral("^Out\\s+(\\S+)"));
-    while (!conf.atEnd()) {
-        const QRegularExpressionMatch m = out.match(QString::fromLocal8Bit(conf.readLine()));
-        if (m.hasMatch())
-            return m.captured(1);
-    }
-    return {};
 }
 
 } // namespace
@@ -388,7 +317,7 @@ void tst_PrintRun::cupsQueuePrintsTheRange()
     const QString queue = QStringLiteral("RouvelPDF");
     if (!ProcessPrinter::installedPrinterNames().contains(queue))
         QSKIP("No CUPS queue RouvelPDF: run scripts/pdf-printer.sh as root first.");
-    const QString folder = cupsPdfFolder();
+    const QString folder = PdfProbe::cupsPdfFolder();
     if (folder.isEmpty() || !QDir(folder).exists())
         QSKIP("cups-pdf has no output folder set in /etc/cups/cups-pdf-rouvel.conf.");
     // An earlier test may have sent the process printer to a file.
@@ -408,24 +337,24 @@ void tst_PrintRun::cupsQueuePrintsTheRange()
     QStringList files;
     QTRY_VERIFY_WITH_TIMEOUT(
         (files = QDir(folder).entryList({QStringLiteral("*%1*.pdf").arg(title)}, QDir::Files),
-            files.size() == 2 && pdfPages(QDir(folder).filePath(files.at(0))) == 2
-                && pdfPages(QDir(folder).filePath(files.at(1))) == 2),
+            files.size() == 2 && PdfProbe::pages(QDir(folder).filePath(files.at(0))) == 2
+                && PdfProbe::pages(QDir(folder).filePath(files.at(1))) == 2),
         60000);
 
     for (const QString &file : files) {
         const QString path = QDir(folder).filePath(file);
-        const QList<PdfWord> words = pdfWords(path);
+        const QList<PdfProbe::Word> words = PdfProbe::words(path);
         QStringList texts;
-        for (const PdfWord &w : words)
+        for (const PdfProbe::Word &w : words)
             texts.append(QStringLiteral("%1:%2").arg(w.page).arg(w.text));
         QCOMPARE(texts, (QStringList {"1:Page2", "1:Marker2", "2:Page3", "2:Marker3"}));
-        QVERIFY2(pdfInfo(path, QStringLiteral("Page size")).startsWith(QLatin1String("612 x 792")),
-            qPrintable(pdfInfo(path, QStringLiteral("Page size"))));
+        QVERIFY2(PdfProbe::info(path, QStringLiteral("Page size")).startsWith(QLatin1String("612 x 792")),
+            qPrintable(PdfProbe::info(path, QStringLiteral("Page size"))));
         // Positions in points from the paper's top-left corner: 1 inch is 72 points. The box
         // pdftotext gives ends at the font's descent below the baseline; the recorded y is the
         // top of the line, the font's ascent above it.
         const double tolerance = 0.02 * 72;
-        for (const PdfWord &w : words) {
+        for (const PdfProbe::Word &w : words) {
             const bool marker = w.text.startsWith(QLatin1String("Marker"));
             const int points = 10 + w.text.right(1).toInt();
             const QFontMetricsF metrics(
