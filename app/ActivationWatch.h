@@ -20,6 +20,9 @@ public:
     // of the program.
     static bool leavesForAnotherWindow(const QWidget *from, QWindow *window);
 
+    // The window ran its activation itself: the activation pending is done.
+    void markActivated() { m_pending = false; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -1,5 +1,6 @@
 #include "entreval.h"
 
+#include "ActivationWatch.h"
 #include "BusyPointer.h"
 
 #include "Clients.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialog>
 #include <QDir>
 #include <QFont>
 #include <QFormLayout>
@@ -29,11 +29,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace {
 
@@ -83,10 +81,7 @@ entreval::entreval(QWidget *parent)
     buildWidgets();
     load();
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
-        if (leavesForAnotherWindow(window))
-            m_activationPending = true;
-    });
+    new ActivationWatch(this, [this] { activation(); });
 }
 
 entreval::~entreval() = default;
@@ -268,15 +263,6 @@ void entreval::load()
     updateView(true);
 }
 
-bool entreval::event(QEvent *event)
-{
-    if (event->type() == QEvent::WindowActivate && m_activationPending) {
-        m_activationPending = false;
-        activation();
-    }
-    return QWidget::event(event);
-}
-
 bool entreval::eventFilter(QObject *watched, QEvent *event)
 {
     // Any click in the destination box empties the rate note, even one that chooses nothing.
@@ -285,32 +271,6 @@ bool entreval::eventFilter(QObject *watched, QEvent *event)
         updateView(false);
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void entreval::showEvent(QShowEvent *event)
-{
-    // Shown again by another window: its next activation is a return.
-    if (!event->spontaneous())
-        m_activationPending = true;
-    QWidget::showEvent(event);
-}
-
-bool entreval::leavesForAnotherWindow(QWindow *window) const
-{
-    if (!window || window == windowHandle())
-        return false;
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *widget : windows) {
-        if (widget->windowHandle() != window)
-            continue;
-        // Message boxes, the drop-down of the destination box and the help are not windows
-        // the user works in: coming back from them keeps the result.
-        if (qobject_cast<QDialog *>(widget) || qobject_cast<HelpWindow *>(widget))
-            return false;
-        const Qt::WindowType type = widget->windowType();
-        return type != Qt::Popup && type != Qt::ToolTip;
-    }
-    return false;
 }
 
 void entreval::activation()

@@ -14,10 +14,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QShowEvent;
 class QStackedWidget;
 class QTableView;
-class QWindow;
 class RateListModel;
 class StandInWindow;
 class frmDonneesTab;
@@ -35,9 +33,7 @@ public:
     const BestRateEvaluator &evaluator() const { return m_logic; }
 
 protected:
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -56,13 +52,9 @@ private:
     void updateView(bool listsChanged);
     QWidget *programWindow(
         const QString &windowName, const QString &caption, std::unique_ptr<StandInWindow> &standIn);
-    bool leavesForAnotherWindow(QWindow *window) const;
 
     BestRateEvaluator m_logic;
     QString m_loadProblem;
-    // Activation clears the result only when the user comes back from another window of the
-    // program, not when a message box or the help closes, nor when another program had focus.
-    bool m_activationPending = true;
 
     QLineEdit *m_weightField = nullptr;
     QLineEdit *m_palletField = nullptr;

@@ -29,10 +29,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace {
 
@@ -143,10 +141,7 @@ frmDonneesTab::frmDonneesTab(QWidget *parent)
     buildWidgets();
     load();
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
-        if (ActivationWatch::leavesForAnotherWindow(this, window))
-            m_activationPending = true;
-    });
+    m_activationWatch = new ActivationWatch(this, [this] { activation(); });
 }
 
 frmDonneesTab::~frmDonneesTab()
@@ -393,23 +388,6 @@ void frmDonneesTab::load()
     }
 }
 
-bool frmDonneesTab::event(QEvent *event)
-{
-    if (event->type() == QEvent::WindowActivate && m_activationPending) {
-        m_activationPending = false;
-        activation();
-    }
-    return QWidget::event(event);
-}
-
-void frmDonneesTab::showEvent(QShowEvent *event)
-{
-    // Shown again by another window: its next activation is a return.
-    if (!event->spontaneous())
-        m_activationPending = true;
-    QWidget::showEvent(event);
-}
-
 void frmDonneesTab::activation()
 {
     QString message = m_loadProblem;
@@ -511,7 +489,7 @@ void frmDonneesTab::printBillOfLading()
     raise();
     activateWindow();
     activation();
-    m_activationPending = false;
+    m_activationWatch->markActivated();
     if (!failure.isEmpty()) {
         tell(failure, true);
         return;

@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+class ActivationWatch;
 class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
@@ -18,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QShowEvent;
 class QTabWidget;
 class VellumPrinter;
 
@@ -45,8 +45,6 @@ public:
     VellumPrinter &engine() const { return *m_engine; }
 
 protected:
-    bool event(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -68,7 +66,7 @@ private:
     QString m_loadProblem;
     // Activation runs when the user comes back from another window of the program, not when a
     // message box or the help closes, nor when another program had the focus.
-    bool m_activationPending = true;
+    ActivationWatch *m_activationWatch = nullptr;
     QPointer<QWidget> m_returnTo;
 
     QTabWidget *m_tabs = nullptr;
