@@ -4,14 +4,14 @@
 
 #include <QString>
 
-// What the bill of lading receives from the main window's choice: the carrier, price, rate,
+// What "Prepare bill of lading" hands to the bill of lading: the carrier, price, rate,
 // weight and pallet count, the rates of a carrier picked in a list, and the destination.
 struct BillHandOff
 {
     QString blCarrierName;
     Currency blPrice;
     Currency blRate;
-    qint32 blWeight = 0;
+    qint32 blWeight = 0; // 0 when the weight does not fit: never a figure cut down to the bound
     qint32 blPallets = 0;
     bool weightChosen = false;
     bool palletChosen = false;

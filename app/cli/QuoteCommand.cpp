@@ -173,7 +173,7 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
     }
 
     const BestRateState &s = evaluator.state();
-    const HandOff handOff = evaluator.handOff();
+    const BillHandOff handOff = evaluator.handOff();
     QJsonObject result {
         {QStringLiteral("title"), s.resultTitle},
         {QStringLiteral("carrier"), s.resultCarrier},

@@ -534,9 +534,9 @@ bool BestRateEvaluator::pickPallet(int row)
     return true;
 }
 
-HandOff BestRateEvaluator::handOff() const
+BillHandOff BestRateEvaluator::handOff() const
 {
-    HandOff h;
+    BillHandOff h;
     h.blCarrierName = ModRouvel::carrierName;
     h.blPrice = currencyOfText(m_state.resultPrice);
     if (ModRouvel::weightChosen)
@@ -559,7 +559,7 @@ bool BestRateEvaluator::prepareBillOfLading()
 {
     if (!m_state.prepareShown)
         return false;
-    const HandOff h = handOff();
+    const BillHandOff h = handOff();
     ModRouvel::blPrice = h.blPrice;
     ModRouvel::blCarrierName = h.blCarrierName;
     ModRouvel::blRate = h.blRate;

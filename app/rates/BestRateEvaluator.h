@@ -1,7 +1,7 @@
 #pragma once
 
 #include "rates/BestRateState.h"
-#include "rates/HandOff.h"
+#include "billoflading/BillHandOff.h"
 #include "rates/RateQueries.h"
 
 #include <QString>
@@ -63,7 +63,7 @@ public:
     bool pickPallet(int row);
 
     // What "Prepare bill of lading" would hand on now.
-    HandOff handOff() const;
+    BillHandOff handOff() const;
     // Hands it on through ModRouvel and clears the result; false (nothing changed) when the
     // command is not available.
     bool prepareBillOfLading();

@@ -609,7 +609,7 @@ void tst_BestRate::weightPick()
     QVERIFY(ModRouvel::weightChosen);
     QVERIFY(!ModRouvel::palletChosen);
 
-    const HandOff handOff = m_logic->handOff();
+    const BillHandOff handOff = m_logic->handOff();
     QCOMPARE(handOff.blCarrierName, carrier);
     QCOMPARE(handOff.blPrice, Currency::fromDouble(numericValue(price)));
     QCOMPARE(handOff.blRate, dollars(clickRate));
