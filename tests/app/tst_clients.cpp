@@ -3,6 +3,7 @@
 #include "Clients.h"
 #include "ModMAJ.h"
 #include "ModRouvel.h"
+#include "WindowTesting.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -20,16 +21,11 @@
 
 #include <memory>
 
+using namespace WindowTesting;
+
 namespace {
 
 const char *const fieldKeys[] = {"name", "street", "city", "province", "postalCode", "telephone"};
-
-// The close request the window system delivers when the user clicks the close box.
-void userCloses(QWidget *window)
-{
-    QCloseEvent request;
-    QCoreApplication::sendEvent(window->windowHandle(), &request);
-}
 
 } // namespace
 
@@ -62,10 +58,7 @@ private slots:
 private:
     template<typename T> T *child(const QString &name) const
     {
-        T *widget = m_window->findChild<T *>(name);
-        if (!widget)
-            qFatal("Clients has no %s", qPrintable(name));
-        return widget;
+        return requiredChild<T>(m_window.get(), name);
     }
     QLineEdit *field(int i) const
     {

@@ -7,6 +7,7 @@
 #include "frmDonneesTab.h"
 #include "rates/BestRateEvaluator.h"
 #include "rates/RateListModel.h"
+#include "WindowTesting.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -28,6 +29,8 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+
+using namespace WindowTesting;
 
 class tst_entreval : public QObject
 {
@@ -51,10 +54,7 @@ private slots:
 private:
     template<typename T> T *child(const char *name) const
     {
-        T *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("entreval has no %s", name);
-        return widget;
+        return requiredChild<T>(m_window.get(), QString::fromLatin1(name));
     }
     void chooseDestination(const QString &name);
     void clickRate(const char *lists, int row, int column = RateListModel::RateColumn);

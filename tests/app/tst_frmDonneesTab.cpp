@@ -5,6 +5,7 @@
 #include "frmDonneesTab.h"
 
 #include "VellumPrinter.h"
+#include "WindowTesting.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,14 +27,9 @@
 
 #include <memory>
 
-namespace {
+using namespace WindowTesting;
 
-// The close request the window system delivers when the user clicks the close box.
-void userCloses(QWidget *window)
-{
-    QCloseEvent request;
-    QCoreApplication::sendEvent(window->windowHandle(), &request);
-}
+namespace {
 
 // Answers the modal windows as they come: closes the preview, answers questions with the
 // button given, acknowledges messages, and keeps what each one said.
@@ -107,10 +103,7 @@ private slots:
 private:
     template<typename T> T *child(const char *name) const
     {
-        T *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("frmDonnéesTab has no %s", name);
-        return widget;
+        return requiredChild<T>(m_window.get(), QString::fromLatin1(name));
     }
     QString field(const char *name) const { return child<QLineEdit>(name)->text(); }
     void open();

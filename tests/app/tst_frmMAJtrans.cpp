@@ -8,6 +8,7 @@
 #include "entreval.h"
 #include "frmMAJtrans.h"
 #include "rates/BestRateEvaluator.h"
+#include "WindowTesting.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -30,12 +31,7 @@
 
 #include <memory>
 
-// The close request the window system delivers when the user clicks the close box.
-static void userCloses(QWidget *window)
-{
-    QCloseEvent request;
-    QCoreApplication::sendEvent(window->windowHandle(), &request);
-}
+using namespace WindowTesting;
 
 class tst_frmMAJtrans : public QObject
 {
@@ -59,10 +55,7 @@ private slots:
 private:
     template<typename T> T *child(const char *name) const
     {
-        T *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("frmMAJtrans has no %s", name);
-        return widget;
+        return requiredChild<T>(m_window.get(), QString::fromLatin1(name));
     }
     void makeWindow();
     void pick(QComboBox *box, const QString &entry);

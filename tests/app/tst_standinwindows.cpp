@@ -3,6 +3,7 @@
 #include "StandInWindow.h"
 #include "entreval.h"
 #include "frmChgTarif.h"
+#include "WindowTesting.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -14,12 +15,7 @@
 #include <functional>
 #include <memory>
 
-// The close request the window system delivers when the user clicks the close box.
-static void userCloses(QWidget *window)
-{
-    QCloseEvent request;
-    QCoreApplication::sendEvent(window->windowHandle(), &request);
-}
+using namespace WindowTesting;
 
 class tst_StandInWindows : public QObject
 {

@@ -3,6 +3,7 @@
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "Yourcompany.h"
+#include "WindowTesting.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,15 +17,11 @@
 
 #include <memory>
 
+using namespace WindowTesting;
+
 namespace {
 
 const char *const fieldKeys[] = {"name", "street", "city", "province", "postalCode", "telephone"};
-
-void userCloses(QWidget *window)
-{
-    QCloseEvent request;
-    QCoreApplication::sendEvent(window->windowHandle(), &request);
-}
 
 } // namespace
 
