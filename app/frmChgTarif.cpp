@@ -8,10 +8,18 @@
 #include "data/DataError.h"
 #include "rateadjust/RateCellDelegate.h"
 #include "rateadjust/RateGridColumns.h"
+#include "ratesheets/RateSheet.h"
+#include "ratesheets/RateSheetExport.h"
+#include "ratesheets/RateSheetImport.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -22,6 +30,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -35,6 +44,8 @@ constexpr int RowSelectorTwips = 270;
 
 const QString DestinationListText = QStringLiteral("List of destinations");
 const QString CarrierListHint = QStringLiteral("Click on the arrow to view the forwarders");
+// How many problems of a refused rate sheet the message lists; the rest are counted.
+constexpr int ListedProblems = 20;
 
 int pixels(const QWidget *widget, int twips)
 {
@@ -121,6 +132,14 @@ void frmChgTarif::buildWidgets()
     auto *carriersButton = new QPushButton(QStringLiteral("CARRIERS FOR DESTINATION"), this);
     carriersButton->setObjectName(QStringLiteral("carriersButton"));
     connect(carriersButton, &QPushButton::clicked, this, [this] { showCarriersPanel(); });
+    m_exportButton = new QPushButton(QStringLiteral("Export rates\u2026"), this);
+    m_exportButton->setObjectName(QStringLiteral("exportRatesButton"));
+    m_exportButton->setToolTip(QStringLiteral("Write the rates shown to a CSV file"));
+    connect(m_exportButton, &QPushButton::clicked, this, [this] { exportRates(); });
+    m_importButton = new QPushButton(QStringLiteral("Import rates\u2026"), this);
+    m_importButton->setObjectName(QStringLiteral("importRatesButton"));
+    m_importButton->setToolTip(QStringLiteral("Replace the rates shown with those of a CSV file"));
+    connect(m_importButton, &QPushButton::clicked, this, [this] { importRates(); });
     auto *returnButton = new QPushButton(QStringLiteral("&RETURN"), this);
     returnButton->setObjectName(QStringLiteral("returnButton"));
     connect(returnButton, &QPushButton::clicked, this, [this] { goBack(); });
@@ -143,6 +162,8 @@ void frmChgTarif::buildWidgets()
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(carriersButton);
+    buttons->addWidget(m_exportButton);
+    buttons->addWidget(m_importButton);
     buttons->addStretch(1);
     buttons->addWidget(help);
     buttons->addWidget(returnButton);
@@ -157,6 +178,8 @@ void frmChgTarif::buildWidgets()
     m_palletGrid->hide();
     m_carriersPanel->hide();
     m_carrierList->hide();
+    m_exportButton->setEnabled(false);
+    m_importButton->setEnabled(false);
     resize(pixels(this, 11400), pixels(this, 7600));
 }
 
@@ -229,6 +252,8 @@ void frmChgTarif::startAfresh()
     m_carriersPanel->hide();
     m_carrierList->hide();
     m_carrierPlaceholder->show();
+    m_exportButton->setEnabled(false);
+    m_importButton->setEnabled(false);
 }
 
 void frmChgTarif::showEvent(QShowEvent *event)
@@ -317,17 +342,30 @@ void frmChgTarif::showGrid()
         if (grid != shown)
             grid->hide();
     }
+    // The sheet commands act on the carrier and kind of the grid shown.
+    m_exportButton->setEnabled(shown != nullptr);
+    m_importButton->setEnabled(shown != nullptr);
     if (!shown)
         return;
     m_carriersPanel->hide();
     QHeaderView *columns = shown->horizontalHeader();
     columns->resizeSection(
         RateGridColumns::DestinationColumn, pixels(shown, DestinationColumnTwips));
-    // The rate columns' width, unless the screen's font needs more for a caption: a clipped
-    // "10000 lbs" would leave the user guessing which bracket a column holds.
+    // The rate columns' width, unless the screen's font needs more for a caption or a rate: a
+    // clipped "10000 lbs" would leave the user guessing which bracket a column holds, a clipped
+    // "1 374.00$" what the rate is.
     const int width = pixels(shown, RateGridColumns::rateColumnTwips(*kind));
-    for (int column = 1; column < m_logic.model()->columnCount(); ++column)
-        columns->resizeSection(column, std::max(width, columns->sectionSizeHint(column)));
+    const QFontMetrics metrics(shown->font());
+    // The item delegate's text margin on each side, and the grid line.
+    const int cellMargins
+        = 2 * (shown->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, shown) + 1) + 1;
+    for (int column = 1; column < m_logic.model()->columnCount(); ++column) {
+        const QString widest = m_logic.model()->widestRateText(column);
+        const int rateWidth
+            = widest.isEmpty() ? 0 : metrics.horizontalAdvance(widest) + cellMargins;
+        columns->resizeSection(
+            column, std::max({width, columns->sectionSizeHint(column), rateWidth}));
+    }
     shown->show();
 }
 
@@ -337,6 +375,8 @@ void frmChgTarif::showCarriersPanel()
     m_logic.hideRates();
     m_weightGrid->hide();
     m_palletGrid->hide();
+    m_exportButton->setEnabled(false);
+    m_importButton->setEnabled(false);
     m_carriersPanel->show();
 }
 
@@ -399,6 +439,146 @@ void frmChgTarif::goBack()
         main->raise();
         main->activateWindow();
     }
+}
+
+QString frmChgTarif::askSheetFile(bool saving, const QString &suggested)
+{
+    QFileDialog dialog(
+        this, saving ? QStringLiteral("Export rates") : QStringLiteral("Import rates"));
+    dialog.setObjectName(QStringLiteral("rateSheetFile"));
+    // The same dialog on every desktop, so what it asks is what the guide shows.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(QStringLiteral("CSV Files (*.csv)"));
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (saving) {
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        dialog.selectFile(suggested);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+void frmChgTarif::exportRates()
+{
+    finishEditing();
+    const std::optional<RateKind> kind = m_logic.shownKind();
+    if (!kind)
+        return;
+    const QString carrier = m_carrierChooser->currentText();
+    const QString path = askSheetFile(true,
+        QStringLiteral("%1 %2 rates.csv")
+            .arg(carrier,
+                *kind == RateKind::Weight ? QStringLiteral("weight") : QStringLiteral("pallet")));
+    if (path.isEmpty())
+        return;
+    QString cause;
+    {
+        const BusyPointer busy;
+        try {
+            const QByteArray sheet = RateSheetExport::sheet(
+                Database::open(ModRouvel::dbPath), m_logic.selectedCarrierNo(), *kind);
+            cause = RateSheetExport::writeFile(path, sheet);
+        } catch (const DataError &error) {
+            cause = error.message();
+        }
+    }
+    if (!cause.isEmpty())
+        tell(QStringLiteral("The rates of %1 could not be exported to %2.\n%3")
+                 .arg(carrier, QDir::toNativeSeparators(path), cause));
+}
+
+void frmChgTarif::importRates()
+{
+    finishEditing();
+    const std::optional<RateKind> kind = m_logic.shownKind();
+    if (!kind)
+        return;
+    const QString carrier = m_carrierChooser->currentText();
+    const QString path = askSheetFile(false, {});
+    if (path.isEmpty())
+        return;
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QString fileName = QFileInfo(path).fileName();
+    const auto refused = [&](const QString &cause) {
+        tell(QStringLiteral("The rate sheet %1 could not be imported; nothing was changed.\n%2")
+                 .arg(shownPath, cause));
+    };
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return refused(file.errorString());
+    const RateSheet sheet = RateSheet::parse(file.readAll(), *kind);
+    file.close();
+    const auto showProblems = [&](const QVector<RateSheetProblem> &problems) {
+        QStringList lines;
+        for (qsizetype i = 0; i < problems.size() && i < ListedProblems; ++i)
+            lines << problems.at(i).toText();
+        QString text = QStringLiteral("The rate sheet %1 has %2 %3; nothing was imported.\n\n%4")
+                           .arg(fileName)
+                           .arg(problems.size())
+                           .arg(problems.size() == 1 ? QStringLiteral("problem")
+                                                     : QStringLiteral("problems"),
+                               lines.join(QLatin1Char('\n')));
+        if (problems.size() > ListedProblems)
+            text += QStringLiteral("\n\u2026 and %1 more.").arg(problems.size() - ListedProblems);
+        QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("rateSheetProblems"));
+        box.exec();
+    };
+    if (!sheet.ok())
+        return showProblems(sheet.problems());
+
+    std::optional<RateSheetImport> import;
+    RateSheetImport::Summary summary;
+    try {
+        import.emplace(Database::open(ModRouvel::dbPath), m_logic.selectedCarrierNo(), *kind);
+        summary = import->plan(sheet);
+    } catch (const DataError &error) {
+        return refused(error.message());
+    }
+    if (!summary.problems.isEmpty())
+        return showProblems(summary.problems);
+    QMessageBox question(QMessageBox::Question, windowTitle(),
+        QStringLiteral("Import the %1 rates of %2 from %3?\n\n%4")
+            .arg(*kind == RateKind::Weight ? QStringLiteral("weight") : QStringLiteral("pallet"),
+                carrier, fileName, summary.text()),
+        QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("importQuestion"));
+    question.setDefaultButton(QMessageBox::No);
+    if (question.exec() != QMessageBox::Yes)
+        return;
+    try {
+        const BusyPointer busy;
+        import->apply(sheet);
+    } catch (const DataError &error) {
+        return refused(error.message());
+    }
+    reloadRates(*kind);
+}
+
+void frmChgTarif::reloadRates(RateKind kind)
+{
+    const int index = m_carrierChooser->currentIndex();
+    QString problem;
+    try {
+        const BusyPointer busy;
+        // Choosing the carrier again sets the kind to show; a carrier of both kinds answers
+        // the question as the grid on screen did.
+        if (m_logic.chooseCarrier(index) == RateAdjustment::Choice::Ask)
+            m_logic.answer(kind == RateKind::Weight ? QStringLiteral("1") : QStringLiteral("2"));
+        m_logic.affichetarif();
+        // Destinations the sheet created belong in the side panel's list.
+        m_logic.loadDestinations();
+    } catch (const DataError &error) {
+        problem = QStringLiteral("The rates were imported, but they cannot be read again.\n%1")
+                      .arg(error.message());
+    }
+    fillDestinationList(QString());
+    showGrid();
+    if (!problem.isEmpty())
+        tell(problem);
 }
 
 void frmChgTarif::finishEditing()

@@ -51,6 +51,13 @@ private:
     void destinationLeft(QWidget *now);
     void fillDestinationList(const QString &current);
     void goBack();
+    // "Export rates…" and "Import rates…": the shown grid's carrier and kind as a rate sheet.
+    void exportRates();
+    void importRates();
+    // A CSV file chosen in a file dialog; empty when cancelled.
+    QString askSheetFile(bool saving, const QString &suggested);
+    // The grid of the chosen carrier and kind read again, as after choosing the carrier.
+    void reloadRates(RateKind kind);
     // Writes the cell being edited and the row waiting, as leaving the row would.
     void finishEditing();
     void tell(const QString &message);
@@ -72,4 +79,6 @@ private:
     QComboBox *m_destinationList = nullptr;
     QComboBox *m_carrierList = nullptr;
     QComboBox *m_carrierPlaceholder = nullptr;
+    QPushButton *m_exportButton = nullptr;
+    QPushButton *m_importButton = nullptr;
 };

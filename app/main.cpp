@@ -5,6 +5,7 @@
 #include "cli/InitCommand.h"
 #include "cli/BolCommand.h"
 #include "cli/QuoteCommand.h"
+#include "cli/RatesCommand.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -44,6 +45,10 @@ int main(int argc, char *argv[])
     }
     if (!arguments.isEmpty() && arguments.first() == u"bol")
         return runBolCommand(arguments);
+    if (!arguments.isEmpty() && arguments.first() == u"rates") {
+        QCoreApplication app(argc, argv);
+        return runRatesCommand(arguments);
+    }
 
     const AppPaths::StartOptions options = AppPaths::parseStartOptions(arguments);
     if (!options.error.isEmpty()) {

@@ -85,6 +85,21 @@ QString RateGridModel::destination(int row) const
     return storedValue(row, RateGridColumns::DestinationColumn).toString();
 }
 
+QString RateGridModel::widestRateText(int column) const
+{
+    if (!m_set || column <= RateGridColumns::DestinationColumn || column >= columnCount())
+        return {};
+    // Rates are never negative and every digit is as wide as any other: the largest is the
+    // widest.
+    QVariant largest;
+    for (int row = 0; row < m_set->rowCount(); ++row) {
+        const QVariant value = storedValue(row, column);
+        if (!value.isNull() && (largest.isNull() || value.toLongLong() > largest.toLongLong()))
+            largest = value;
+    }
+    return RateGridColumns::displayText(largest);
+}
+
 QVariant RateGridModel::data(const QModelIndex &index, int role) const
 {
     if (!m_set || !index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())

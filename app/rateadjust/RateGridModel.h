@@ -36,6 +36,9 @@ public:
     // The row whose typed values wait to be written, or -1.
     int pendingRow() const { return m_pendingRow; }
     QString destination(int row) const;
+    // The saved rate of the column that takes the most room as the grid shows it; empty when
+    // the column holds no rate.
+    QString widestRateText(int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

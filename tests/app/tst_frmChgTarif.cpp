@@ -7,12 +7,16 @@
 #include "rateadjust/RateCellDelegate.h"
 #include "rateadjust/RateGridColumns.h"
 #include "rateadjust/RateGridModel.h"
+#include "ratesheets/RateSheetCsv.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -80,6 +84,7 @@ private slots:
     void bothKindsAsksWhich();
     void unknownRateTypeShowsNoGrid();
     void typedRateWrittenWhenRowLeft();
+    void largeRateShownWhole();
     void lettersDroppedWithABeep();
     void emptiedCellStoresNull();
     void notANumberRefused();
@@ -89,6 +94,10 @@ private slots:
     void editedRateChangesTheMainWindow();
     void carriersForADestination();
     void eachOpeningStartsAfresh();
+    void sheetCommandsFollowTheGrid();
+    void importedSheetChangesTheMainWindow();
+    void importAnsweredNoWritesNothing();
+    void badSheetListsItsProblems();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -280,12 +289,20 @@ void tst_frmChgTarif::gridOfTheRateType()
     for (int c = 0; c < shown->model()->columnCount(); ++c)
         headers << shown->model()->headerData(c, Qt::Horizontal).toString();
     QCOMPARE(headers, captions);
-    // The width in twips at the screen's resolution, or the caption's width if it needs more.
+    // The width in twips at the screen's resolution, or what a caption or a rate needs if more:
+    // no caption and no rate is clipped.
     const int width = qRound(twips * shown->logicalDpiX() / 1440.0);
     for (int c = 1; c < captions.size(); ++c) {
         const int caption = shown->horizontalHeader()->sectionSizeHint(c);
-        QCOMPARE(shown->columnWidth(c), std::max(width, caption));
-        QVERIFY(shown->columnWidth(c) >= width);
+        int widestRate = 0;
+        for (int r = 0; r < shown->model()->rowCount(); ++r) {
+            widestRate = std::max(widestRate,
+                shown->fontMetrics().horizontalAdvance(shown->model()->index(r, c).data().toString()));
+        }
+        QVERIFY(shown->columnWidth(c) >= std::max(width, caption));
+        QVERIFY(shown->columnWidth(c) > widestRate);
+        if (widestRate + 8 < std::max(width, caption))
+            QCOMPARE(shown->columnWidth(c), std::max(width, caption));
         QVERIFY(shown->model()->index(0, c).data().toString().isEmpty()
             || shown->model()->index(0, c).data().toString().endsWith(QLatin1Char('$')));
     }
@@ -395,6 +412,23 @@ void tst_frmChgTarif::typedRateWrittenWhenRowLeft()
     clickCell(grid, denver, 5);
     QCOMPARE(m_fixture->stored("ACME", "CHICAGO", "p1000").first.toLongLong(), qint64(79000));
     QCOMPARE(m_window->logic().model()->pendingRow(), -1);
+}
+
+void tst_frmChgTarif::largeRateShownWhole()
+{
+    chooseCarrier(QStringLiteral("ACME"));
+    clickCell(shownGrid(), gridRow(QStringLiteral("CHICAGO")), 4);
+    type(QStringLiteral("12345.67"));
+    clickCell(shownGrid(), gridRow(QStringLiteral("DENVER")), 4);
+
+    // The column is sized when the carrier's rates are shown again.
+    chooseCarrier(QStringLiteral("BOREAL"));
+    chooseCarrier(QStringLiteral("ACME"));
+    QTableView *grid = shownGrid();
+    const QString rate = grid->model()->index(gridRow(QStringLiteral("CHICAGO")), 4).data().toString();
+    QCOMPARE(rate, QStringLiteral("12 345.67$"));
+    QVERIFY2(grid->columnWidth(4) > grid->fontMetrics().horizontalAdvance(rate),
+        qPrintable(QStringLiteral("%1 px for %2").arg(grid->columnWidth(4)).arg(rate)));
 }
 
 void tst_frmChgTarif::lettersDroppedWithABeep()
@@ -630,6 +664,181 @@ void tst_frmChgTarif::eachOpeningStartsAfresh()
     QCOMPARE(chooser->itemText(chooser->count() - 1), QStringLiteral("ZENITH"));
     QVERIFY(!shownGrid());
     QVERIFY(child<QGroupBox>("carriersPanel")->isHidden());
+}
+
+// Chooses that file in the rate sheet's file dialog.
+static ModalScript::Step chooseFile(const QString &path, bool saving)
+{
+    return [path, saving](QWidget *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(files);
+        QCOMPARE(files->nameFilters(), QStringList {QStringLiteral("CSV Files (*.csv)")});
+        QCOMPARE(files->acceptMode(), saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        files->selectFile(path);
+        static_cast<QDialog *>(files)->accept(); // as its Open or Save button does
+    };
+}
+
+static QByteArray fileHash(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void tst_frmChgTarif::sheetCommandsFollowTheGrid()
+{
+    auto *exportButton = child<QPushButton>("exportRatesButton");
+    auto *importButton = child<QPushButton>("importRatesButton");
+    QCOMPARE(exportButton->text(), QStringLiteral("Export rates\u2026"));
+    QCOMPARE(importButton->text(), QStringLiteral("Import rates\u2026"));
+    QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
+    chooseCarrier(QStringLiteral("ACME"));
+    QVERIFY(exportButton->isEnabled() && importButton->isEnabled());
+    QTest::mouseClick(child<QPushButton>("carriersButton"), Qt::LeftButton);
+    QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
+    // A carrier of no known rate type shows no grid, so there are no rates to export.
+    chooseCarrier(QStringLiteral("EAGLE"));
+    QVERIFY(!exportButton->isEnabled() && !importButton->isEnabled());
+}
+
+void tst_frmChgTarif::importedSheetChangesTheMainWindow()
+{
+    QTemporaryDir dir;
+    const QString exported = dir.filePath(QStringLiteral("acme.csv"));
+    chooseCarrier(QStringLiteral("ACME"));
+    {
+        ModalScript script({chooseFile(exported, true)});
+        QTest::mouseClick(child<QPushButton>("exportRatesButton"), Qt::LeftButton);
+        QTRY_VERIFY(script.finished());
+    }
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const RateSheetCsv::Reading reading = RateSheetCsv::read(file.readAll());
+    file.close();
+    QVERIFY(reading.ok());
+    QCOMPARE(reading.records.size(), 1 + m_window->logic().model()->rowCount());
+
+    // Edited as a spreadsheet saves it: ";", amounts as "1 234.56 $", a new destination in
+    // small letters. CHICAGO's 1000 lbs rate goes from 8.50 to 7.00.
+    QString text;
+    for (const RateSheetCsv::Record &record : reading.records) {
+        QStringList fields = record.fields;
+        if (fields.first() == QLatin1String("CHICAGO"))
+            fields[4] = QStringLiteral("7.00 $");
+        if (fields.first() == QLatin1String("DENVER"))
+            fields[1] = QStringLiteral("1 070.00 $");
+        text += RateSheetCsv::record(fields, u';');
+    }
+    text += RateSheetCsv::record(
+        {QStringLiteral("sainte-foy"), {}, QStringLiteral("12"), {}, {}, {}, {}, {}}, u';');
+    const QString edited = dir.filePath(QStringLiteral("edited.csv"));
+    QFile out(edited);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(RateSheetCsv::utf8Bom() + text.toUtf8());
+    out.close();
+
+    QString asked;
+    {
+        ModalScript script({chooseFile(edited, false), [&asked](QWidget *box) {
+                                auto *question = qobject_cast<QMessageBox *>(box);
+                                QVERIFY(question);
+                                QCOMPARE(question->objectName(), QStringLiteral("importQuestion"));
+                                asked = question->text();
+                                QTest::mouseClick(
+                                    question->button(QMessageBox::Yes), Qt::LeftButton);
+                            }});
+        QTest::mouseClick(child<QPushButton>("importRatesButton"), Qt::LeftButton);
+        QTRY_VERIFY(script.finished());
+    }
+    QVERIFY2(asked.contains(QStringLiteral("Rates changed: 3\nDestinations newly served: 0\n"
+                                           "Destinations created: 1")),
+        qPrintable(asked));
+    QTableView *grid = shownGrid();
+    QVERIFY(grid);
+    QCOMPARE(grid->model()->index(gridRow(QStringLiteral("CHICAGO")), 4).data().toString(),
+        QStringLiteral("7.00$"));
+    QCOMPARE(grid->model()->index(gridRow(QStringLiteral("DENVER")), 1).data().toString(),
+        QStringLiteral("1 070.00$"));
+    QCOMPARE(grid->model()->index(gridRow(QStringLiteral("SAINTE-FOY")), 2).data().toString(),
+        QStringLiteral("12.00$"));
+    QCOMPARE(m_fixture->stored("ACME", QStringLiteral("CHICAGO"), QStringLiteral("p1000")).first,
+        QVariant(qint64(70000)));
+
+    // The main window's next evaluation finds the new rate.
+    auto main = std::make_unique<entreval>();
+    m_window->setReturnTo(main.get());
+    QTest::mouseClick(child<QPushButton>("returnButton"), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
+    QTest::keyClicks(
+        main->findChild<QLineEdit *>(QStringLiteral("weightField")), QStringLiteral("1200"));
+    choose(
+        main->findChild<QComboBox *>(QStringLiteral("destinationBox")), QStringLiteral("CHICAGO"));
+    QCOMPARE(
+        main->findChild<QLabel *>(QStringLiteral("resultCarrier"))->text(), QStringLiteral("ACME"));
+    QCOMPARE(main->findChild<QLineEdit *>(QStringLiteral("resultPrice"))->text(),
+        QStringLiteral("84.00 $"));
+    main->hide();
+}
+
+void tst_frmChgTarif::importAnsweredNoWritesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Destination,2pal\r\nCHICAGO,1\r\nNEWTOWN,2\r\n");
+    file.close();
+    chooseCarrier(QStringLiteral("BOREAL"));
+    const QString before = shownGrid()->model()->index(0, 2).data().toString();
+    const QByteArray hash = fileHash(m_fixture->path());
+
+    ModalScript script({chooseFile(path, false), [](QWidget *box) {
+                            auto *question = qobject_cast<QMessageBox *>(box);
+                            QVERIFY(question);
+                            QVERIFY(question->text().contains(QStringLiteral("pallet rates of "
+                                                                             "BOREAL")));
+                            QTest::mouseClick(question->button(QMessageBox::No), Qt::LeftButton);
+                        }});
+    QTest::mouseClick(child<QPushButton>("importRatesButton"), Qt::LeftButton);
+    QTRY_VERIFY(script.finished());
+    QCOMPARE(fileHash(m_fixture->path()), hash);
+    QCOMPARE(shownGrid()->model()->index(0, 2).data().toString(), before);
+}
+
+void tst_frmChgTarif::badSheetListsItsProblems()
+{
+    // 25 bad rates, on lines 2 to 26.
+    QByteArray sheet = "Destination,Min\r\n";
+    for (int i = 0; i < 25; ++i)
+        sheet += "TOWN " + QByteArray::number(i) + ",x" + QByteArray::number(i) + "\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(sheet);
+    file.close();
+    chooseCarrier(QStringLiteral("ACME"));
+    const QByteArray hash = fileHash(m_fixture->path());
+
+    QString told;
+    ModalScript script({chooseFile(path, false), [&told](QWidget *box) {
+                            auto *message = qobject_cast<QMessageBox *>(box);
+                            QVERIFY(message);
+                            told = message->text();
+                            clickOk(message);
+                        }});
+    QTest::mouseClick(child<QPushButton>("importRatesButton"), Qt::LeftButton);
+    QTRY_VERIFY(script.finished());
+    QVERIFY2(told.startsWith(
+                 QStringLiteral("The rate sheet bad.csv has 25 problems; nothing was imported.")),
+        qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("line 2, column B (Min): \"x0\" is not an amount")));
+    QVERIFY(told.contains(QStringLiteral("line 21, column B (Min): \"x19\"")));
+    QVERIFY(!told.contains(QStringLiteral("line 22,")));
+    QVERIFY(told.endsWith(QStringLiteral("\u2026 and 5 more.")));
+    QCOMPARE(fileHash(m_fixture->path()), hash);
 }
 
 QTEST_MAIN(tst_frmChgTarif)
