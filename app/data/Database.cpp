@@ -3,6 +3,7 @@
 #include "data/DataError.h"
 #include "data/SampleData.h"
 #include "data/Schema.h"
+#include "data/TextPool.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -275,6 +276,7 @@ struct Database::Shared
     std::map<QString, TableShape> shapes; // by case-folded name; its references stay valid
     std::map<QString, std::unique_ptr<QSqlQuery>> prepared; // by SQL text
     QHash<QString, sqlite3_stmt *> statements; // by stored query name
+    mutable TextPool names; // reading a name may keep it
 
     ~Shared()
     {
@@ -593,10 +595,17 @@ sqlite3_stmt *Database::keptStatement(const QString &name) const
     return statement;
 }
 
+QString Database::sharedText(QByteArrayView utf8) const
+{
+    return shared().names.text(utf8);
+}
+
 void Database::refresh()
 {
     begin();
     commit();
+    // What is read from here on may name other carriers: the names read so far go.
+    m_shared->names.clear();
 }
 
 void Database::begin()

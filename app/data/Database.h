@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -105,6 +106,11 @@ public:
     // a statement left running holds the file's read lock.
     sqlite3_stmt *keptStatement(const QString &name) const;
     sqlite3 *handle() const;
+
+    // The string for UTF-8 text that reads return again and again (the carriers of every
+    // lookup): equal text gives one shared string, so a name read before costs no allocation.
+    // Kept per open file for a bounded number of names; refresh() forgets them.
+    QString sharedText(QByteArrayView utf8) const;
 
     // Makes sure the next read sees what other connections saved: an empty transaction.
     // SQLite keeps no read cache across transactions, so nothing else is needed.

@@ -53,6 +53,13 @@ void bind(sqlite3_stmt *statement, int index, const QVariant &value)
     }
 }
 
+// Inline: QByteArrayView's own comparison is a call into Qt for every row.
+bool sameBytes(const QByteArray &stored, QByteArrayView read)
+{
+    return stored.size() == read.size()
+        && std::memcmp(stored.constData(), read.data(), std::size_t(read.size())) == 0;
+}
+
 } // namespace
 
 StoredQueryReader::StoredQueryReader(
@@ -87,9 +94,7 @@ StoredQueryReader::StoredQueryReader(
         m_columns << column;
         m_currency << query.currencyColumns.contains(column, Qt::CaseInsensitive);
     }
-    m_lastBytes.resize(width);
-    m_lastText.resize(width);
-    m_varies.fill(false, width);
+    m_last.resize(std::size_t(width));
 }
 
 StoredQueryReader::~StoredQueryReader()
@@ -129,14 +134,12 @@ bool StoredQueryReader::next()
     fail(first ? QStringLiteral("Cannot open %1") : QStringLiteral("Cannot read %1"));
 }
 
-int StoredQueryReader::checked(int position) const
+void StoredQueryReader::refuse(int position) const
 {
     if (!m_onRow)
         throw DataError::noCurrentRow(m_source);
-    if (position < 0 || position >= fieldCount())
-        throw DataError::other(
-            QStringLiteral("%1 has no field at position %2.").arg(m_source).arg(position));
-    return position;
+    throw DataError::other(
+        QStringLiteral("%1 has no field at position %2.").arg(m_source).arg(position));
 }
 
 bool StoredQueryReader::isNull(int position) const
@@ -164,46 +167,68 @@ QVariant StoredQueryReader::field(int position) const
     }
 }
 
+// The row's values are read through sqlite3_column_value: one call into the statement per value
+// rather than one per question asked of it. Such a value has no mutex of its own, which is
+// safe here: a connection is used by its own thread only.
+QByteArrayView StoredQueryReader::utf8(sqlite3_value *value) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    // Only running out of memory leaves a text value without its text, and a value read this
+    // way leaves no error on the connection to report.
+    if (!data)
+        throw DataError::other(QStringLiteral("Cannot read %1: %2")
+                                   .arg(m_source, QString::fromUtf8(sqlite3_errstr(SQLITE_NOMEM))));
+    return QByteArrayView(data, sqlite3_value_bytes(value));
+}
+
 QString StoredQueryReader::text(int position) const
 {
     const int column = checked(position);
-    switch (sqlite3_column_type(m_statement, column)) {
+    sqlite3_value *value = sqlite3_column_value(m_statement, column);
+    switch (sqlite3_value_type(value)) {
     case SQLITE_NULL:
         return {};
     case SQLITE_TEXT: {
-        const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        const int size = sqlite3_column_bytes(m_statement, column);
+        const QByteArrayView bytes = utf8(value);
         // A lookup repeats its destination's name on every row: the rows share one string.
         // A column whose text changed from one row to the next is not compared again.
-        if (!m_varies[column]) {
-            QByteArray &bytes = m_lastBytes[column];
-            if (!m_lastText[column].isNull() && bytes.size() == size
-                && std::memcmp(bytes.constData(), data, std::size_t(size)) == 0)
-                return m_lastText[column];
-            if (!m_lastText[column].isNull()) {
-                m_varies[column] = true;
-            } else {
-                bytes = QByteArray(data, size);
-                m_lastText[column] = QString::fromUtf8(data, size);
-                return m_lastText[column];
+        LastText &last = m_last[std::size_t(column)];
+        if (!last.varies) {
+            if (last.text.isNull()) {
+                last.bytes = bytes.toByteArray();
+                last.text = QString::fromUtf8(bytes);
+                return last.text;
             }
+            if (sameBytes(last.bytes, bytes))
+                return last.text;
+            last.varies = true;
         }
-        return QString::fromUtf8(data, size);
+        return QString::fromUtf8(bytes);
     }
     default:
         return field(column).toString();
     }
 }
 
+QString StoredQueryReader::sharedText(int position) const
+{
+    const int column = checked(position);
+    sqlite3_value *value = sqlite3_column_value(m_statement, column);
+    if (sqlite3_value_type(value) != SQLITE_TEXT)
+        return text(column);
+    return m_db.sharedText(utf8(value));
+}
+
 Currency StoredQueryReader::currency(int position) const
 {
     const int column = checked(position);
-    const int type = sqlite3_column_type(m_statement, column);
+    sqlite3_value *value = sqlite3_column_value(m_statement, column);
+    const int type = sqlite3_value_type(value);
     if (type == SQLITE_NULL)
         return {};
     if (m_currency[column]) {
         if (type == SQLITE_INTEGER)
-            return Currency::fromTenThousandths(sqlite3_column_int64(m_statement, column));
+            return Currency::fromTenThousandths(sqlite3_value_int64(value));
         return Currency::fromTenThousandths(field(column).toLongLong());
     }
     return Currency::fromDouble(field(column).toDouble());

@@ -10,6 +10,10 @@
 #include <QVariant>
 #include <QVector>
 
+#include <vector>
+
+struct sqlite3_value;
+
 // Reads a stored query's rows one by one, straight from SQLite, for the lookups that run on
 // every evaluation. The statement is the database's kept one, prepared once per open file, and
 // values are read from the current row without a copy of the result. Parameters and field names
@@ -39,12 +43,23 @@ public:
     QVariant field(int position) const;
     // The stored value as text; a null value is empty text. Currency is not formatted here.
     QString text(int position) const;
+    // As text(), for names that every read repeats (the carriers of a lookup): the string is
+    // the one the database shares for those bytes, see Database::sharedText.
+    QString sharedText(int position) const;
     // As RecordSet::currency: ten-thousandths in a currency column, a null value is zero.
     Currency currency(int position) const;
 
 private:
-    int checked(int position) const; // throws when there is no such column or no current row
+    // Throws when there is no such column or no current row; inline, as every value read asks.
+    int checked(int position) const
+    {
+        if (!m_onRow || position < 0 || position >= fieldCount())
+            refuse(position);
+        return position;
+    }
+    [[noreturn]] void refuse(int position) const;
     [[noreturn]] void fail(const QString &context) const;
+    QByteArrayView utf8(sqlite3_value *value) const; // a TEXT value's bytes
 
     Database m_db;
     sqlite3_stmt *m_statement = nullptr;
@@ -55,7 +70,11 @@ private:
     QStringList m_columns;
     QVector<bool> m_currency;
     // The last text read from each column, as stored and as a string.
-    mutable QVector<QByteArray> m_lastBytes;
-    mutable QVector<QString> m_lastText;
-    mutable QVector<bool> m_varies;
+    struct LastText
+    {
+        QByteArray bytes;
+        QString text; // null: none read yet
+        bool varies = false; // changed from one row to the next: no longer compared
+    };
+    mutable std::vector<LastText> m_last;
 };

@@ -35,8 +35,9 @@ RateList RateQueries::lookup(const RateLookup &lookup, qint32 destNo) const
     QList<RateRow> result;
     // Lookups of one file return about as many rows each time: one carrier per rate.
     result.reserve(m_lastLookupRows);
+    // The same carriers come back in every lookup: their names are the file's shared strings.
     while (rows.next())
-        result.append({rows.text(carrier), rows.text(destination), rows.currency(2)});
+        result.append({rows.sharedText(carrier), rows.text(destination), rows.currency(2)});
     m_lastLookupRows = int(result.size());
     return RateList(lookup.query, lookup.field, std::move(result));
 }

@@ -4,6 +4,7 @@
 #include "data/StoredQueryReader.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTest>
 
 // The reader the rate lookups use must give what a record set over the same query gives, and
@@ -18,6 +19,9 @@ private slots:
     void nestedReadersOfOneQuery();
     void leavesNoLock();
     void parameterErrors();
+    void sharedTextAsText_data();
+    void sharedTextAsText();
+    void renamedCarrierReadAnew();
 };
 
 void tst_StoredQueryReader::sameRowsAsRecordSet_data()
@@ -128,6 +132,77 @@ void tst_StoredQueryReader::parameterErrors()
         {{QStringLiteral("[prmDestination]"), 1}, {QStringLiteral("[prmOther]"), 2}})
                 .contains(QStringLiteral("has no parameter [prmOther]")));
     QVERIFY(message(QStringLiteral("NoSuchQuery"), {}).contains(QStringLiteral("does not exist")));
+}
+
+void tst_StoredQueryReader::sharedTextAsText_data() { sameRowsAsRecordSet_data(); }
+
+void tst_StoredQueryReader::sharedTextAsText()
+{
+    QFETCH(QString, query);
+    QFETCH(int, destination);
+    RateFixture fixture;
+    const RecordSet::Parameters parameters {{QStringLiteral("[prmDestination]"), destination}};
+    // Every column, text or not, null or not, reads as text() reads it; a second reader of the
+    // same file gets the very strings the first got.
+    QList<QStringList> firstPass;
+    for (int round = 0; round < 2; ++round) {
+        StoredQueryReader reader(fixture.m_db, query, parameters);
+        int row = 0;
+        while (reader.next()) {
+            QStringList values;
+            for (int column = 0; column < reader.fieldCount(); ++column) {
+                const QString shared = reader.sharedText(column);
+                QCOMPARE(shared, reader.text(column));
+                QCOMPARE(shared.isNull(), reader.isNull(column));
+                values << shared;
+            }
+            if (round == 0) {
+                firstPass << values;
+            } else {
+                const int carrier = reader.fieldIndex(QStringLiteral("NomTrans"));
+                QCOMPARE(values, firstPass.at(row));
+                QCOMPARE(values.at(carrier).constData(), firstPass.at(row).at(carrier).constData());
+            }
+            ++row;
+        }
+        QCOMPARE(row, firstPass.size());
+        QVERIFY_THROWS_EXCEPTION(DataError, reader.sharedText(0));
+    }
+    StoredQueryReader reader(fixture.m_db, query, parameters);
+    if (reader.next())
+        QVERIFY_THROWS_EXCEPTION(DataError, reader.sharedText(reader.fieldCount()));
+}
+
+void tst_StoredQueryReader::renamedCarrierReadAnew()
+{
+    RateFixture fixture;
+    const RecordSet::Parameters newYork {{QStringLiteral("[prmDestination]"), 1}};
+    const auto carriers = [&] {
+        QStringList names;
+        StoredQueryReader reader(fixture.m_db, QStringLiteral("Trip1000"), newYork);
+        while (reader.next())
+            names << reader.sharedText(0);
+        return names;
+    };
+    const QStringList before = carriers();
+    QVERIFY(before.contains(QStringLiteral("ALPHA")));
+    // Another window renames a carrier and saves; the next read shows the new name, whether
+    // or not this connection refreshed in between.
+    Database other = Database::open(fixture.m_path);
+    RecordSet identities = RecordSet::openTable(other, QStringLiteral("IdentTrans"));
+    for (identities.moveFirst(); !identities.eof(); identities.moveNext()) {
+        if (identities.text(QStringLiteral("NomTrans")) == QLatin1String("ALPHA")) {
+            identities.edit();
+            identities.setField(QStringLiteral("NomTrans"), QStringLiteral("ALPHA ÉTÉ"));
+            identities.update();
+        }
+    }
+    QStringList expected = before;
+    expected.replaceInStrings(
+        QRegularExpression(QStringLiteral("^ALPHA$")), QStringLiteral("ALPHA ÉTÉ"));
+    QCOMPARE(carriers(), expected);
+    fixture.m_db.refresh();
+    QCOMPARE(carriers(), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_StoredQueryReader)
