@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QMutex>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,6 +23,7 @@
 #include <sys/stat.h>
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -188,6 +190,81 @@ bool canWrite(const QFileInfo &file)
 }
 
 QString journalOf(const QString &path) { return path + QStringLiteral("-journal"); }
+
+// A file as inspect() found it ready: where it is, its size and times, and its SQLite header,
+// whose change counter moves with every save. Any change to the file or to its permissions
+// changes the stamp.
+struct FileStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified = {};
+    timespec changed = {};
+    QByteArray header;
+
+    static std::optional<FileStamp> of(const QString &path)
+    {
+        struct stat info = {};
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            return std::nullopt;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return FileStamp {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim,
+            file.read(SqliteHeaderPageSize)};
+    }
+
+    friend bool operator==(const FileStamp &a, const FileStamp &b)
+    {
+        const auto same = [](const timespec &x, const timespec &y) {
+            return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+        };
+        return a.device == b.device && a.inode == b.inode && a.size == b.size
+            && same(a.modified, b.modified) && same(a.changed, b.changed) && a.header == b.header;
+    }
+
+    static constexpr qint64 SqliteHeaderPageSize = 100;
+};
+
+// The files found ready in this run, so that the windows opening the file the start-up just
+// checked do not check it again while it stays as it was.
+class ReadyFiles
+{
+public:
+    void remember(const QString &path)
+    {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        const std::optional<FileStamp> stamp = FileStamp::of(key);
+        const QMutexLocker lock(&m_lock);
+        if (stamp)
+            m_stamps.insert(key, *stamp);
+        else
+            m_stamps.remove(key);
+    }
+
+    bool unchanged(const QString &path) const
+    {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        // A journal with content is a save cut short: only inspect() may decide about it.
+        if (QFileInfo(journalOf(key)).size() > 0)
+            return false;
+        const std::optional<FileStamp> stamp = FileStamp::of(key);
+        const QMutexLocker lock(&m_lock);
+        const auto known = m_stamps.constFind(key);
+        return stamp && known != m_stamps.cend() && *known == *stamp;
+    }
+
+private:
+    mutable QMutex m_lock;
+    QHash<QString, FileStamp> m_stamps;
+};
+
+ReadyFiles &readyFiles()
+{
+    static ReadyFiles files;
+    return files;
+}
 
 Database::Status inspectContent(QSqlDatabase &db)
 {
@@ -362,12 +439,22 @@ Database::Status Database::inspect(const QString &path)
     }
     dropConnection(name);
     result.readOnly = result.ok() && !writable;
+    if (result.ok())
+        readyFiles().remember(path);
     return result;
 }
 
 Database Database::open(const QString &path)
 {
-    const Status checked = inspect(path);
+    // A file found ready and unchanged since is not checked again; its writability may have
+    // changed with its folder's, so that is asked anew.
+    Status checked;
+    if (readyFiles().unchanged(path)) {
+        checked.state = State::Ready;
+        checked.readOnly = !canWrite(QFileInfo(path));
+    } else {
+        checked = inspect(path);
+    }
     if (!checked.ok())
         throw DataError::other(
             QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), checked.cause));

@@ -423,6 +423,47 @@ private slots:
         }
     }
 
+    // A file found ready is not checked again while it stays as it was (the windows open the
+    // file the start-up just checked); whatever changed it since is checked anew.
+    void changedSinceInspect_data()
+    {
+        QTest::addColumn<std::function<void(const QString &)>>("change");
+        QTest::addColumn<QString>("causePart");
+        using Change = std::function<void(const QString &)>;
+        QTest::newRow("field dropped") << Change([](const QString &p) {
+            writeForeignSqlite(p, "ALTER TABLE IdentTrans DROP COLUMN Fax");
+        }) << "no field \"Fax\"";
+        QTest::newRow("query deleted") << Change([](const QString &p) {
+            writeForeignSqlite(p, "DELETE FROM StoredQueries WHERE Name = 'Trinp7'");
+        }) << "Trinp7";
+        QTest::newRow("newer version")
+            << Change([](const QString &p) { writeForeignSqlite(p, "PRAGMA user_version = 99"); })
+            << "newer version";
+        QTest::newRow("query made to write") << Change([](const QString &p) {
+            writeForeignSqlite(p, "UPDATE StoredQueries SET Body = 'DELETE FROM Tarifs' "
+                                  "WHERE Name = 'Trip500'");
+        }) << "stored query Trip500";
+        QTest::newRow("replaced by a text file")
+            << Change([](const QString &p) { writeFile(p, "hello\n"); }) << "not a SQLite";
+    }
+    void changedSinceInspect()
+    {
+        QFETCH(std::function<void(const QString &)>, change);
+        QFETCH(QString, causePart);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("rouvel.rvl");
+        Database::create(path, false);
+        QVERIFY(Database::inspect(path).ok());
+        Database::open(path);
+        change(path);
+        try {
+            Database::open(path);
+            QFAIL("a file changed since it was found ready must be checked again");
+        } catch (const DataError &error) {
+            QVERIFY2(error.message().contains(causePart), qPrintable(error.message()));
+        }
+    }
+
     // A read-only file opens for lookups; each save is refused with its cause and changes
     // nothing. Permissions do not stop root, so this runs as an ordinary user in a child.
     void readOnlyFile_data()
