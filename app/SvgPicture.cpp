@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 SvgPicture::SvgPicture(const QString &svgResource, int bandCount, QWidget *parent)
     : QWidget(parent)
     , m_bandCount(qMax(1, bandCount))
@@ -40,26 +42,30 @@ QImage SvgPicture::renderBand(int band, const QSize &size, qreal devicePixelRati
     return image;
 }
 
+int SvgPicture::renderedBandCount() const
+{
+    if (m_bandsSize != size())
+        return 0;
+    return int(std::count_if(
+        m_bands.cbegin(), m_bands.cend(), [](const QPixmap &band) { return !band.isNull(); }));
+}
+
 void SvgPicture::paintEvent(QPaintEvent *)
 {
-    if (!hasPicture())
+    if (!hasPicture() || size().isEmpty())
         return;
     const qreal dpr = devicePixelRatioF();
-    const QSize bandPixels = size() * dpr;
-    if (m_sheet.isNull() || m_sheet.width() != bandPixels.width()
-        || m_sheet.height() != bandPixels.height() * m_bandCount) {
-        QImage sheet(bandPixels.width(), bandPixels.height() * m_bandCount,
-            QImage::Format_ARGB32_Premultiplied);
-        sheet.fill(Qt::transparent);
-        QPainter sheetPainter(&sheet);
-        sheetPainter.setRenderHint(QPainter::Antialiasing);
-        m_renderer->render(&sheetPainter, QRectF(sheet.rect()));
-        sheetPainter.end();
-        m_sheet = QPixmap::fromImage(sheet);
+    if (m_bandsSize != size() || m_bandsRatio != dpr) {
+        m_bands = QList<QPixmap>(m_bandCount);
+        m_bandsSize = size();
+        m_bandsRatio = dpr;
     }
+    // The animation comes back to each band every few ticks: keep what was rendered.
+    QPixmap &band = m_bands[m_band];
+    if (band.isNull())
+        band = QPixmap::fromImage(renderBand(m_band, size(), dpr));
     QPainter painter(this);
-    const QRect source(0, m_band * bandPixels.height(), bandPixels.width(), bandPixels.height());
-    painter.drawPixmap(rect(), m_sheet, source);
+    painter.drawPixmap(rect(), band);
 }
 
 void SvgPicture::mousePressEvent(QMouseEvent *event)
@@ -70,10 +76,4 @@ void SvgPicture::mousePressEvent(QMouseEvent *event)
     }
     event->accept();
     emit clicked();
-}
-
-void SvgPicture::resizeEvent(QResizeEvent *event)
-{
-    m_sheet = QPixmap();
-    QWidget::resizeEvent(event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -25,17 +26,22 @@ public:
     // The band on display as painted, for checking the artwork.
     QImage renderBand(int band, const QSize &size, qreal devicePixelRatio) const;
 
+    // Bands rendered so far at the current size and density. A band is rendered the first time
+    // it is painted, never before: the first paint of a strip costs one band, not all of them.
+    int renderedBandCount() const;
+
 signals:
     void clicked();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QSvgRenderer *m_renderer = nullptr;
     int m_bandCount = 1;
     int m_band = 0;
-    QPixmap m_sheet; // every band, rendered once at the current size and density
+    QList<QPixmap> m_bands; // by band, null until painted
+    QSize m_bandsSize; // the size and pixel density m_bands were rendered at
+    qreal m_bandsRatio = 0;
 };

@@ -64,11 +64,7 @@ logorouvel::logorouvel(QWidget *parent)
     m_animating = true;
     showFrame(0);
     m_frameNo = 2;
-
-    // Their own load steps run now, while the user looks at the splash.
-    m_main = std::make_unique<entreval>();
-    m_carriers = std::make_unique<frmMAJtrans>();
-    m_rates = std::make_unique<frmChgTarif>();
+    // The main, carrier and rate windows load after the first paint (see paintEvent).
 
     // Key preview: a key counts wherever the focus is inside this window.
     qApp->installEventFilter(this);
@@ -84,11 +80,33 @@ logorouvel::~logorouvel() { qApp->removeEventFilter(this); }
 
 int logorouvel::shownFrame() const { return m_animation->band(); }
 
-QWidget *logorouvel::mainWindow() const { return m_main.get(); }
+QWidget *logorouvel::mainWindow()
+{
+    loadWindows();
+    return m_main.get();
+}
 
-QWidget *logorouvel::carrierWindow() const { return m_carriers.get(); }
+QWidget *logorouvel::carrierWindow()
+{
+    loadWindows();
+    return m_carriers.get();
+}
 
-QWidget *logorouvel::rateWindow() const { return m_rates.get(); }
+QWidget *logorouvel::rateWindow()
+{
+    loadWindows();
+    return m_rates.get();
+}
+
+void logorouvel::loadWindows()
+{
+    if (m_main || m_unloaded)
+        return;
+    // Their own load steps run now, while the user looks at the splash.
+    m_main = std::make_unique<entreval>();
+    m_carriers = std::make_unique<frmMAJtrans>();
+    m_rates = std::make_unique<frmChgTarif>();
+}
 
 bool logorouvel::isCharacterKey(int key, const QString &text)
 {
@@ -124,6 +142,8 @@ void logorouvel::dismiss()
     m_animating = false;
     m_timer->stop();
     qApp->removeEventFilter(this);
+    // A key or a click may come before the build that follows the first paint.
+    loadWindows();
     // The main window shows before the splash goes, so the program never has no window on
     // screen.
     if (m_main) {
@@ -177,6 +197,12 @@ void logorouvel::paintEvent(QPaintEvent *)
         QStringLiteral("Best rate by weight and by pallet  \u2022  Bills of lading"));
     painter.drawText(footerRect, Qt::AlignRight | Qt::AlignVCenter,
         QStringLiteral("rouvel %1").arg(QStringLiteral(ROUVEL_VERSION)));
+
+    // Queued, the build waits until this paint has reached the screen.
+    if (!m_loadPosted) {
+        m_loadPosted = true;
+        QMetaObject::invokeMethod(this, &logorouvel::loadWindows, Qt::QueuedConnection);
+    }
 }
 
 void logorouvel::mousePressEvent(QMouseEvent *event)
@@ -205,6 +231,7 @@ void logorouvel::showFrame(int frame) { m_animation->setBand(frame); }
 
 void logorouvel::unloadWindows()
 {
+    m_unloaded = true;
     m_rates.reset();
     m_carriers.reset();
     m_main.reset();

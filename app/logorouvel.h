@@ -13,6 +13,8 @@ class frmMAJtrans;
 
 // The splash window "Shipping management". It loads the main, carrier and rate windows hidden,
 // animates until the user presses a key or clicks, then hands over to the main window.
+// The hidden windows are built once the splash is on screen, so the user sees it at once; a key
+// or a click that comes first builds them on the spot.
 class logorouvel : public QWidget
 {
     Q_OBJECT
@@ -32,10 +34,14 @@ public:
     // alone do not.
     static bool isCharacterKey(int key, const QString &text);
 
-    // The windows loaded here; null once the close box has unloaded them.
-    QWidget *mainWindow() const;
-    QWidget *carrierWindow() const;
-    QWidget *rateWindow() const;
+    // The windows loaded here, built now if the splash has not built them yet; null once the
+    // close box has unloaded them.
+    QWidget *mainWindow();
+    QWidget *carrierWindow();
+    QWidget *rateWindow();
+
+    // True once the hidden windows exist (and until the close box unloads them).
+    bool windowsLoaded() const { return m_main != nullptr; }
 
 public slots:
     void tick();
@@ -49,11 +55,14 @@ protected:
 
 private:
     void showFrame(int frame);
+    void loadWindows();
     void unloadWindows();
 
     bool m_animating = false;
     int m_frameNo = 0;
     bool m_dismissed = false;
+    bool m_loadPosted = false; // the build after the first paint is on its way
+    bool m_unloaded = false; // the close box took the windows: never build them again
 
     QTimer *m_timer = nullptr;
     SvgPicture *m_logo = nullptr;

@@ -61,9 +61,13 @@ private slots:
     void clicks();
     void closeBoxEndsProgramWithoutMainWindow();
     void dismissalDoesNotEndProgram();
+    void windowsLoadAfterFirstPaint();
+    void actBeforeWindowsLoad_data();
+    void actBeforeWindowsLoad();
     void artwork_data();
     void artwork();
     void stripBandsAreDistinctFrames();
+    void paintsOnlyShownBands();
 
 private:
     int m_programEnds = 0;
@@ -341,6 +345,98 @@ void tst_logorouvel::dismissalDoesNotEndProgram()
     splash.mainWindow()->hide();
 }
 
+void tst_logorouvel::windowsLoadAfterFirstPaint()
+{
+    logorouvel splash;
+    QVERIFY(!splash.windowsLoaded());
+    QCOMPARE(ModMAJ::loadedWindow(QStringLiteral("entreval")), nullptr);
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    // Loaded by the splash itself once on screen, not by asking for them.
+    QTRY_VERIFY(splash.windowsLoaded());
+    for (const char *name : {"entreval", "frmMAJtrans", "frmChgTarif"}) {
+        QWidget *window = ModMAJ::loadedWindow(QString::fromLatin1(name));
+        QVERIFY2(window, name);
+        QVERIFY2(!window->isVisible(), name);
+    }
+    QVERIFY(splash.isVisible());
+    QVERIFY(splash.animating());
+    QCOMPARE(m_programEnds, 0);
+}
+
+// What the user does may come before the windows are loaded: before the splash is painted, or
+// painted with the load still waiting in the event queue.
+void tst_logorouvel::actBeforeWindowsLoad_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("painted");
+    QTest::addColumn<bool>("mainShown");
+
+    for (const bool painted : {false, true}) {
+        const char *when = painted ? ", load pending" : ", not painted";
+        QTest::addRow("letter key%s", when) << "key A" << painted << true;
+        QTest::addRow("return key%s", when) << "key Return" << painted << true;
+        QTest::addRow("click on the background%s", when) << "click" << painted << true;
+        QTest::addRow("click on the logo%s", when) << "click logo" << painted << true;
+        QTest::addRow("close box%s", when) << "close" << painted << false;
+    }
+}
+
+void tst_logorouvel::actBeforeWindowsLoad()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, painted);
+    QFETCH(bool, mainShown);
+
+    logorouvel splash;
+    splash.show();
+    if (painted)
+        splash.grab(); // paints without letting the queued load run
+    QVERIFY(!splash.windowsLoaded());
+
+    if (action == u"key A")
+        QTest::keyClick(&splash, Qt::Key_A);
+    else if (action == u"key Return")
+        QTest::keyClick(&splash, Qt::Key_Return);
+    else if (action == u"click")
+        QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(4, 4));
+    else if (action == u"click logo")
+        QTest::mouseClick(splash.findChild<QWidget *>(QStringLiteral("logo")), Qt::LeftButton);
+    else
+        userCloses(&splash);
+
+    QVERIFY(!splash.isVisible());
+    QVERIFY(!splash.animating());
+    QCOMPARE(splash.windowsLoaded(), mainShown);
+    QWidget *main = ModMAJ::loadedWindow(QStringLiteral("entreval"));
+    QCOMPARE(main != nullptr, mainShown);
+    QCOMPARE(m_programEnds, mainShown ? 0 : 1);
+    if (mainShown) {
+        QVERIFY(main->isVisible());
+        QCOMPARE(splash.mainWindow(), main);
+        QVERIFY(ModMAJ::loadedWindow(QStringLiteral("frmMAJtrans")));
+        QVERIFY(ModMAJ::loadedWindow(QStringLiteral("frmChgTarif")));
+    }
+
+    // A load still queued must not bring the windows back after the close box took them.
+    QTest::qWait(20);
+    QCoreApplication::processEvents();
+    if (!mainShown) {
+        QVERIFY(!splash.windowsLoaded());
+        QCOMPARE(splash.mainWindow(), nullptr);
+        QCOMPARE(ModMAJ::loadedWindow(QStringLiteral("entreval")), nullptr);
+        QCOMPARE(ModMAJ::loadedWindow(QStringLiteral("frmMAJtrans")), nullptr);
+        QCOMPARE(m_programEnds, 1);
+    } else {
+        // One set of windows only, whichever of the load and the user came first.
+        int mains = 0;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            mains += window->objectName() == u"entreval";
+        QCOMPARE(mains, 1);
+        main->hide();
+    }
+}
+
 void tst_logorouvel::artwork_data()
 {
     QTest::addColumn<QString>("resource");
@@ -394,6 +490,35 @@ void tst_logorouvel::stripBandsAreDistinctFrames()
     QCOMPARE(colourCount(strip.renderBand(logorouvel::frameCount, bandSize, 1.0)), 1);
     SvgPicture clickArea(QString(), 1);
     QVERIFY(!clickArea.hasPicture());
+}
+
+// The strip renders a band the first time it is painted, keeps it, and paints the band asked for.
+void tst_logorouvel::paintsOnlyShownBands()
+{
+    SvgPicture strip(QStringLiteral(":/art/strip.svg"), logorouvel::frameCount);
+    strip.resize(292, 58);
+    QCOMPARE(strip.renderedBandCount(), 0);
+
+    const struct
+    {
+        int band;
+        int rendered; // bands rendered once it is painted
+    } steps[] = {{0, 1}, {3, 2}, {4, 3}, {0, 3}, {3, 3}, {5, 4}};
+    for (const auto &step : steps) {
+        strip.setBand(step.band);
+        const QImage painted = strip.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(strip.renderedBandCount(), step.rendered);
+        const QImage expected
+            = strip.renderBand(step.band, strip.size(), painted.devicePixelRatio())
+                  .convertToFormat(QImage::Format_ARGB32);
+        QVERIFY2(painted == expected, qPrintable(QStringLiteral("band %1").arg(step.band)));
+    }
+
+    // A new size renders again, from the band on display.
+    strip.resize(146, 29);
+    QCOMPARE(strip.renderedBandCount(), 0);
+    strip.grab();
+    QCOMPARE(strip.renderedBandCount(), 1);
 }
 
 QTEST_MAIN(tst_logorouvel)
