@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace RateFileGenerator {
 
@@ -71,6 +72,20 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+double elapsedMs(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+TemporaryFile::TemporaryFile(int carriers, int destinations)
+{
+    if (!m_dir.isValid())
+        throw DataError::other(QStringLiteral("no temporary folder"));
+    m_path = m_dir.filePath(QStringLiteral("large.rvl"));
+    QElapsedTimer timer;
+    timer.start();
+    generate(m_path, carriers, destinations);
+    std::printf("generated %d carriers x %d destinations (%d Tarifs rows) in %.1f s\n", carriers,
+        destinations, carriers * destinations, double(timer.elapsed()) / 1000.0);
 }
 
 } // namespace RateFileGenerator

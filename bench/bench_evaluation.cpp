@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <QFile>
 
@@ -140,18 +139,9 @@ Figures measure(BestRateEvaluator &logic, RawLookups &raw, const QString &weight
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "bench_evaluation: no temporary folder\n");
-        return 2;
-    }
     try {
-        const QString path = dir.filePath(QStringLiteral("large.rvl"));
-        QElapsedTimer timer;
-        timer.start();
-        RateFileGenerator::generate(path, Carriers, Destinations);
-        std::printf("generated %d carriers x %d destinations (%d Tarifs rows) in %.1f s\n",
-            Carriers, Destinations, Carriers * Destinations, timer.elapsed() / 1000.0);
+        const RateFileGenerator::TemporaryFile file(Carriers, Destinations);
+        const QString path = file.path();
 
         BestRateEvaluator logic(Database::open(path));
         logic.load();

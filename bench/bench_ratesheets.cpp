@@ -13,12 +13,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <vector>
 
 namespace {
+
+using RateFileGenerator::elapsedMs;
 
 constexpr int Carriers = 500;
 constexpr int Destinations = 2000;
@@ -26,8 +27,6 @@ constexpr int Runs = 21;
 constexpr qint32 Carrier = 123;
 constexpr double ImportTargetMs = 300.0;
 constexpr double ExportTargetMs = 100.0;
-
-double elapsedMs(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
 // The exported sheet with every rate raised by `cents`, written as a spreadsheet would:
 // ";" between fields and amounts as "1 234.56 $".
@@ -55,18 +54,10 @@ QByteArray edited(const QByteArray &exported, int cents)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        std::fprintf(stderr, "bench_ratesheets: no temporary folder\n");
-        return 2;
-    }
     try {
-        const QString path = dir.filePath(QStringLiteral("large.rvl"));
+        const RateFileGenerator::TemporaryFile file(Carriers, Destinations);
+        const QString path = file.path();
         QElapsedTimer timer;
-        timer.start();
-        RateFileGenerator::generate(path, Carriers, Destinations);
-        std::printf("generated %d carriers x %d destinations (%d Tarifs rows) in %.1f s\n",
-            Carriers, Destinations, Carriers * Destinations, timer.elapsed() / 1000.0);
         const Database db = Database::open(path);
 
         std::vector<double> exports;
