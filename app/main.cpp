@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -43,8 +44,14 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return runQuoteCommand(arguments);
     }
-    if (!arguments.isEmpty() && arguments.first() == u"bol")
+    if (!arguments.isEmpty() && arguments.first() == u"bol") {
+        // Its page needs fonts, so a GUI application; it needs no display, so it draws off
+        // screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
         return runBolCommand(arguments);
+    }
     if (!arguments.isEmpty() && arguments.first() == u"rates") {
         QCoreApplication app(argc, argv);
         return runRatesCommand(arguments);

@@ -11,7 +11,6 @@
 #include "VellumPrinter.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -358,16 +357,6 @@ BolCommand::Outcome BolCommand::run(const QStringList &arguments, QIODevice *sta
 
 int runBolCommand(const QStringList &arguments)
 {
-    // Fonts need a GUI application; the command needs no display, so it draws off screen.
-    std::optional<QGuiApplication> app;
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "rouvel";
-        static char *argv[] = {name, nullptr};
-        app.emplace(argc, argv);
-    }
     const BolCommand::Outcome outcome = BolCommand::run(arguments);
     if (outcome.exitCode == 0) {
         if (!outcome.note.isEmpty())

@@ -33,5 +33,6 @@ public:
     static QString usage();
 };
 
-// Runs the command, prints its output or error and returns the exit code.
+// Runs the command, prints its output or error and returns the exit code. Needs the GUI
+// application object main() makes for it: the page needs fonts.
 int runBolCommand(const QStringList &arguments);

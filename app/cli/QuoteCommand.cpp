@@ -7,13 +7,11 @@
 #include "rates/BestRateEvaluator.h"
 #include "rates/RateList.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cstdio>
-#include <optional>
 
 namespace {
 
@@ -201,14 +199,6 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
 
 int runQuoteCommand(const QStringList &arguments)
 {
-    // The SQL driver is a plugin, and plugins load only under an application object.
-    std::optional<QCoreApplication> app;
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "rouvel";
-        static char *argv[] = {name, nullptr};
-        app.emplace(argc, argv);
-    }
     const QuoteCommand::Outcome outcome = QuoteCommand::run(arguments);
     if (outcome.exitCode == 0) {
         std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);

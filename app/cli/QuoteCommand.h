@@ -28,5 +28,6 @@ public:
     static QString usage();
 };
 
-// Runs the command, prints its output or error and returns the exit code.
+// Runs the command, prints its output or error and returns the exit code. Needs the application
+// object main() makes for it: the SQL driver is a plugin, and plugins load only under one.
 int runQuoteCommand(const QStringList &arguments);

@@ -7,7 +7,6 @@
 #include "ratesheets/RateSheetExport.h"
 #include "ratesheets/RateSheetImport.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 #include <cstdio>
@@ -190,14 +189,6 @@ RatesCommand::Outcome RatesCommand::run(const QStringList &arguments, QIODevice 
 
 int runRatesCommand(const QStringList &arguments)
 {
-    // The SQL driver is a plugin, and plugins load only under an application object.
-    std::optional<QCoreApplication> app;
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "rouvel";
-        static char *argv[] = {name, nullptr};
-        app.emplace(argc, argv);
-    }
     const RatesCommand::Outcome outcome = RatesCommand::run(arguments);
     std::fwrite(outcome.output.constData(), 1, size_t(outcome.output.size()), stdout);
     std::fflush(stdout);

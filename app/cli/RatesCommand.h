@@ -31,5 +31,7 @@ public:
     static QString usage();
 };
 
-// Runs the command, prints its output and errors and returns the exit code.
+// Runs the command, prints its output and errors and returns the exit code. Needs the
+// application object main() makes for it: the SQL driver is a plugin, and plugins load only
+// under one.
 int runRatesCommand(const QStringList &arguments);
