@@ -411,7 +411,7 @@ void frmDonneesTab::updateView()
     const BillOfLading::State &s = m_logic.state();
     const BillOfLadingForm &f = s.form;
     const std::array<QString, 6> consignee {f.consignee.name, f.consignee.street, f.consignee.city,
-        f.consignee.province, f.consignee.postCode, f.consignee.phone};
+        f.consignee.province, f.consignee.postalCode, f.consignee.telephone};
     for (size_t i = 0; i < consignee.size(); ++i)
         showText(m_consignee.at(i), consignee.at(i));
     const std::array<QString, 7> carrier {f.carrier.name, f.carrier.street, f.carrier.city,

@@ -10,18 +10,6 @@ namespace {
 
 const QString ownCompanyTable = QStringLiteral("origine");
 
-PartyBlock partyOf(const RecordSet &row)
-{
-    PartyBlock party;
-    party.name = row.text(QStringLiteral("NomClient"));
-    party.street = row.text(QStringLiteral("NoRueClient"));
-    party.city = row.text(QStringLiteral("VilleClient"));
-    party.province = row.text(QStringLiteral("ProvClient"));
-    party.postCode = row.text(QStringLiteral("CodPosClient"));
-    party.phone = row.text(QStringLiteral("TelClient"));
-    return party;
-}
-
 } // namespace
 
 QString BillOfLading::customerPrompt() { return QStringLiteral("Select customer"); }
@@ -85,7 +73,7 @@ QString BillOfLading::activate(const BillHandOff &handOff)
     showCharges();
     f.packages = BillOfLadingForm::packageText(m_handOff.blPallets);
 
-    f.consignee = PartyBlock();
+    f.consignee = PartyAddress();
     f.consignee.city = m_handOff.destName;
 
     if (!m_db.isOpen())
@@ -128,7 +116,7 @@ void BillOfLading::readCarrier()
     c.fax = carrier.text(QStringLiteral("Fax"));
 }
 
-PartyBlock BillOfLading::readOwnCompany(QString *problem) const
+PartyAddress BillOfLading::readOwnCompany(QString *problem) const
 {
     try {
         const RecordSet own = RecordSet::openTable(m_db, ownCompanyTable);
@@ -140,7 +128,7 @@ PartyBlock BillOfLading::readOwnCompany(QString *problem) const
             }
             return {};
         }
-        return partyOf(own);
+        return PartyAddress::read(own);
     } catch (const DataError &error) {
         if (problem) {
             *problem = QStringLiteral("Your company's information cannot be read: %1 The shipper "
@@ -156,7 +144,7 @@ bool BillOfLading::pickCustomer(int index)
     if (index < 0 || index >= m_customers.rowCount())
         return false;
     m_customers.moveToRow(index);
-    m_state.form.consignee = partyOf(m_customers);
+    m_state.form.consignee = PartyAddress::read(m_customers);
     m_state.customerIndex = index;
     return true;
 }
@@ -238,7 +226,7 @@ BillOfLadingForm BillOfLading::printForm(QString *problem) const
     form.weight = m_handOff.blWeight;
     form.rate = m_handOff.blRate;
     form.price = m_handOff.blPrice;
-    form.shipper = m_db.isOpen() ? readOwnCompany(problem) : PartyBlock();
+    form.shipper = m_db.isOpen() ? readOwnCompany(problem) : PartyAddress();
     return form;
 }
 

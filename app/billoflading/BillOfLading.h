@@ -86,7 +86,7 @@ public:
 
 private:
     // The own company's row; problem receives the cause when it cannot be read.
-    PartyBlock readOwnCompany(QString *problem) const;
+    PartyAddress readOwnCompany(QString *problem) const;
     void readCarrier();
     void showCharges();
 

@@ -1,21 +1,11 @@
 #pragma once
 
 #include "core/Currency.h"
+#include "parties/PartyAddress.h"
 
 #include <QString>
 
 #include <array>
-
-// Party address block, as TableClients and origine keep it.
-struct PartyBlock
-{
-    QString name; // NomClient
-    QString street; // NoRueClient
-    QString city; // VilleClient
-    QString province; // ProvClient
-    QString postCode; // CodPosClient
-    QString phone; // TelClient
-};
 
 // The carrier's address, as reqPourBL gives it.
 struct CarrierBlock
@@ -41,8 +31,8 @@ struct BillOfLadingForm
 {
     static constexpr int OrderCount = 5;
 
-    PartyBlock shipper;
-    PartyBlock consignee;
+    PartyAddress shipper;
+    PartyAddress consignee;
     CarrierBlock carrier;
     QString date;
     QString number; // "Bill of lading no"
@@ -62,11 +52,11 @@ struct BillOfLadingForm
     // The composed texts of the printout.
     QString shipperCityLine() const
     {
-        return cityLine(shipper.city, shipper.province, shipper.postCode);
+        return cityLine(shipper.city, shipper.province, shipper.postalCode);
     }
     QString consigneeCityLine() const
     {
-        return cityLine(consignee.city, consignee.province, consignee.postCode);
+        return cityLine(consignee.city, consignee.province, consignee.postalCode);
     }
     QString carrierCityLine() const
     {

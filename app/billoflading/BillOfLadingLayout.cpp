@@ -39,14 +39,14 @@ void BillOfLadingLayout::record(const BillOfLadingForm &form)
     p(1.0, 1.25, form.shipper.name, true);
     p(1.3, 1.25, form.shipper.street, true);
     p(1.6, 1.25, form.shipperCityLine(), true);
-    p(2.0, 1.25, form.shipper.phone, true);
+    p(2.0, 1.25, form.shipper.telephone, true);
     p(1.0, 5.7, form.date, false);
     p(1.0, 7.25, form.number, false);
     // Consignee.
     p(2.4, 1.25, form.consignee.name, false);
     p(2.7, 1.25, form.consignee.street, false);
     p(3.0, 1.25, form.consigneeCityLine(), false);
-    p(3.3, 1.25, form.consignee.phone, false);
+    p(3.3, 1.25, form.consignee.telephone, false);
     // Carrier.
     p(1.25, 4.25, form.carrier.name, false);
     p(1.5, 4.25, form.carrier.street, false);

@@ -196,8 +196,8 @@ void tst_BillOfLading::pickCustomer()
     QFETCH(QString, cityLine);
     BillOfLading &bill = loaded();
     QVERIFY(bill.pickCustomer(index));
-    const PartyBlock &c = bill.state().form.consignee;
-    QCOMPARE(QStringList({c.name, c.street, c.city, c.province, c.postCode, c.phone}), consignee);
+    const PartyAddress &c = bill.state().form.consignee;
+    QCOMPARE(QStringList({c.name, c.street, c.city, c.province, c.postalCode, c.telephone}), consignee);
     QCOMPARE(bill.printForm().consigneeCityLine(), cityLine);
     QCOMPARE(bill.state().customerIndex, index);
     QVERIFY(!bill.pickCustomer(3));
@@ -229,8 +229,8 @@ void tst_BillOfLading::activationAfterReturnFromCustomers()
     QCOMPARE(s.form.date, BillOfLading::today());
     QCOMPARE(s.customerNames.last(), QStringLiteral("Zenith Air"));
     QCOMPARE(s.customerIndex, -1);
-    const PartyBlock &c = s.form.consignee;
-    QCOMPARE(QStringList({c.name, c.street, c.city, c.province, c.postCode, c.phone}),
+    const PartyAddress &c = s.form.consignee;
+    QCOMPARE(QStringList({c.name, c.street, c.city, c.province, c.postalCode, c.telephone}),
         QStringList({"", "", "NEW YORK", "", "", ""}));
     QCOMPARE(s.goods, Goods::None);
     QVERIFY(s.form.description.isEmpty());
