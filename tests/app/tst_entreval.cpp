@@ -8,6 +8,7 @@
 #include "rates/BestRateEvaluator.h"
 #include "rates/RateListModel.h"
 #include "WindowTesting.h"
+#include "OrdinaryUser.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -26,9 +27,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace WindowTesting;
 
@@ -370,17 +368,12 @@ void tst_entreval::readOnlyFileIsSaidOnce()
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
             | QFile::ExeOther));
     m_window.reset();
-    fflush(nullptr);
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(90);
+    const int result = asOrdinaryUser([&] {
         ModRouvel::dbPath = path;
         auto *window = new entreval;
         auto *notice = window->findChild<QLabel *>(QStringLiteral("loadProblem"));
         if (!notice || notice->isHidden() || !notice->text().contains(QStringLiteral("read-only")))
-            _exit(1);
+            return 1;
         auto *weight = window->findChild<QLineEdit *>(QStringLiteral("weightField"));
         auto *pallets = window->findChild<QLineEdit *>(QStringLiteral("palletField"));
         auto *box = window->findChild<QComboBox *>(QStringLiteral("destinationBox"));
@@ -388,15 +381,12 @@ void tst_entreval::readOnlyFileIsSaidOnce()
         pallets->setText(QStringLiteral("3"));
         const int chicago = box->findText(QStringLiteral("CHICAGO"));
         if (!box->isEnabled() || chicago < 0)
-            _exit(2);
+            return 2;
         emit box->activated(chicago);
         const auto *price = window->findChild<QLineEdit *>(QStringLiteral("resultPrice"));
-        _exit(price->text() == QStringLiteral("102.00 $") ? 0 : 3);
-    }
-    int result = 0;
-    QCOMPARE(waitpid(child, &result, 0), child);
-    QVERIFY(WIFEXITED(result));
-    QCOMPARE(WEXITSTATUS(result), 0);
+        return price->text() == QStringLiteral("102.00 $") ? 0 : 3;
+    });
+    QCOMPARE(result, 0);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

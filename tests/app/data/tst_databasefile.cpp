@@ -5,6 +5,7 @@
 #include "data/Database.h"
 #include "data/RecordSet.h"
 #include "data/Schema.h"
+#include "OrdinaryUser.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -146,25 +147,6 @@ void interruptSave(const QString &path)
     QVERIFY2(saving, "the saving child ended before it was killed");
     QVERIFY(WIFSIGNALED(status));
     QVERIFY(QFileInfo(path + "-journal").size() > 0);
-}
-
-// Runs check in a child process that has dropped root, whose permissions root would ignore;
-// the child's exit status is check's.
-int asOrdinaryUser(const std::function<int()> &check)
-{
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(90);
-        _exit(check());
-    }
-    int result = 0;
-    if (waitpid(child, &result, 0) != child || !WIFEXITED(result))
-        return -1;
-    return WEXITSTATUS(result);
 }
 
 // Opens the folder and the file to others, without write access to the one that is read-only.

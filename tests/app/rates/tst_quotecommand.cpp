@@ -3,6 +3,7 @@
 #include "cli/QuoteCommand.h"
 #include "core/NumericText.h"
 #include "rates/BestRateEvaluator.h"
+#include "OrdinaryUser.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -13,8 +14,6 @@
 #include <memory>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 class tst_QuoteCommand : public QObject
 {
@@ -323,12 +322,7 @@ void tst_QuoteCommand::readOnlyFile()
     QVERIFY(QFile::setPermissions(dir.path(),
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
             | QFile::ExeOther));
-    fflush(nullptr);
-    const pid_t child = fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(90);
+    const int result = asOrdinaryUser([&] {
         const QuoteCommand::Outcome outcome = QuoteCommand::run({QStringLiteral("quote"),
             QStringLiteral("--db"), path, QStringLiteral("--weight"), QStringLiteral("1200"),
             QStringLiteral("--pallets"), QStringLiteral("3"), QStringLiteral("--destination"),
@@ -338,12 +332,9 @@ void tst_QuoteCommand::readOnlyFile()
         const bool quoted = outcome.exitCode == 0
             && json.value("price").toString() == QStringLiteral("109.20 $")
             && json.value("carrier").toString() == QStringLiteral("BOREAL");
-        _exit(quoted ? 0 : 1);
-    }
-    int result = 0;
-    QCOMPARE(waitpid(child, &result, 0), child);
-    QVERIFY(WIFEXITED(result));
-    QCOMPARE(WEXITSTATUS(result), 0);
+        return quoted ? 0 : 1;
+    });
+    QCOMPARE(result, 0);
     QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
