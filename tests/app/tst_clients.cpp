@@ -146,30 +146,7 @@ void tst_Clients::choose(int row)
 
 QString tst_Clients::clickForMessage(QPushButton *button, QMessageBox::StandardButtons *buttons)
 {
-    QString shown = QStringLiteral("<none>");
-    // A timer of this call only: it cannot outlive what it writes to.
-    QTimer answer;
-    answer.setSingleShot(true);
-    connect(&answer, &QTimer::timeout, this, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            // Answered once it has taken the focus, as the user would.
-            shown = QTest::qWaitForWindowActive(box) ? box->text()
-                                                     : QStringLiteral("<box never active>");
-            if (buttons)
-                *buttons = box->standardButtons();
-            box->accept();
-        }
-    });
-    answer.start(0);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTest::qWait(0);
-    // Back to the window, as after any message box.
-    if (shown != QLatin1String("<none>") && m_window && !m_window->isActiveWindow()) {
-        m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window.data()))
-            return QStringLiteral("<window not active again>");
-    }
-    return shown;
+    return WindowTesting::clickForMessage(m_window.data(), button, buttons);
 }
 
 void tst_Clients::type(int i, const QString &text)
