@@ -333,11 +333,13 @@ void entreval::prepareBillOfLading()
 {
     {
         const BusyPointer busy;
-        if (!m_logic.prepareBillOfLading())
+        const std::optional<BillHandOff> handOff = m_logic.prepareBillOfLading();
+        if (!handOff)
             return;
+        ModRouvel::billHandOff = *handOff;
         // A fresh window for each bill, so it proposes the next number.
         delete m_billOfLading;
-        m_billOfLading = new frmDonneesTab;
+        m_billOfLading = new frmDonneesTab(ModRouvel::billHandOff);
         m_billOfLading->setReturnTo(this);
         m_billOfLading->show();
         m_billOfLading->raise();

@@ -110,29 +110,14 @@ void showChecked(QCheckBox *box, bool checked)
     box->setChecked(checked);
 }
 
-BillHandOff handOffFromModRouvel()
-{
-    BillHandOff h;
-    h.blCarrierName = ModRouvel::blCarrierName;
-    h.blPrice = ModRouvel::blPrice;
-    h.blRate = ModRouvel::blRate;
-    h.blWeight = ModRouvel::blWeight;
-    h.blPallets = ModRouvel::blPallets;
-    h.weightChosen = ModRouvel::weightChosen;
-    h.palletChosen = ModRouvel::palletChosen;
-    h.weightClickRate = ModRouvel::weightClickRate;
-    h.palletClickRate = ModRouvel::palletClickRate;
-    h.destName = ModRouvel::destName;
-    return h;
-}
-
 } // namespace
 
 QString frmDonneesTab::windowName() { return QStringLiteral("frmDonnéesTab"); }
 
-frmDonneesTab::frmDonneesTab(QWidget *parent)
+frmDonneesTab::frmDonneesTab(const BillHandOff &handOff, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_engine(std::make_unique<VellumPrinter>())
+    , m_handOff(handOff)
 {
     setObjectName(windowName());
     setWindowTitle(QStringLiteral("Bill of lading details"));
@@ -392,14 +377,12 @@ void frmDonneesTab::activation()
 {
     QString message = m_loadProblem;
     try {
-        const QString notice = m_logic.activate(handOffFromModRouvel());
+        const QString notice = m_logic.activate(m_handOff);
         if (message.isEmpty())
             message = notice;
     } catch (const DataError &error) {
         message = QStringLiteral("The rate database cannot be used: %1").arg(error.message());
     }
-    // What the bill shows and prints from now on, as the other windows see it.
-    ModRouvel::blRate = m_logic.handOff().blRate;
     m_tabs->setCurrentIndex(m_logic.state().tab == BillOfLading::Tab::Parties ? 0 : 1);
     updateView();
     if (!message.isEmpty())

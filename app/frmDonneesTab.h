@@ -34,7 +34,8 @@ class frmDonneesTab : public QWidget
 public:
     static QString windowName(); // "frmDonnéesTab"
 
-    explicit frmDonneesTab(QWidget *parent = nullptr);
+    // The window owns handOff, the shipment it prints, until it closes.
+    explicit frmDonneesTab(const BillHandOff &handOff, QWidget *parent = nullptr);
     ~frmDonneesTab() override;
 
     // The window "RETURN" and the close box show again; without one, the main window.
@@ -62,6 +63,7 @@ private:
     void updateView();
 
     BillOfLading m_logic;
+    const BillHandOff m_handOff;
     std::unique_ptr<VellumPrinter> m_engine;
     QString m_loadProblem;
     // Activation runs when the user comes back from another window of the program, not when a

@@ -1,7 +1,6 @@
 #include "QuoteCommand.h"
 
 #include "AppPaths.h"
-#include "ModRouvel.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "rates/BestRateEvaluator.h"
@@ -137,8 +136,6 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
         return failure(QStringLiteral("unknown destination \"%1\" in %2")
                            .arg(request.destination, request.db));
 
-    // Picks or a hand-off of an earlier run in this process must not show in this one.
-    ModRouvel::clearShipment();
     // Typed in this order, as a clerk would, then the destination chosen.
     evaluator.setWeightText(request.weight);
     evaluator.setPalletText(request.pallets);

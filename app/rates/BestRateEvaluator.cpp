@@ -1,6 +1,5 @@
 #include "BestRateEvaluator.h"
 
-#include "ModRouvel.h"
 #include "core/NumericText.h"
 #include "data/DataError.h"
 #include "rates/RateLookup.h"
@@ -95,8 +94,8 @@ void BestRateEvaluator::load()
 void BestRateEvaluator::activate()
 {
     cachelistes();
-    ModRouvel::weightChosen = false;
-    ModRouvel::palletChosen = false;
+    m_state.weightChosen = false;
+    m_state.palletChosen = false;
     if (m_queries) {
         // Each step stands alone: a refused purge must not keep the destinations stale.
         try {
@@ -155,7 +154,7 @@ void BestRateEvaluator::clearAfterFailure(int destIndex)
     // The clerk still sees which destination gave no result.
     s.destIndex = destIndex;
     // No carrier is chosen while no result is on display.
-    ModRouvel::carrierName.clear();
+    m_state.carrierName.clear();
 }
 
 QString BestRateEvaluator::chooseDestination(int index)
@@ -175,8 +174,8 @@ QString BestRateEvaluator::chooseDestination(int index)
     s.palletRefused = false;
     const DestinationEntry destination = s.destRows.at(index);
     s.destIndex = index;
-    ModRouvel::destNo = destination.number;
-    ModRouvel::destName = destination.name;
+    m_state.destNo = destination.number;
+    m_state.destName = destination.name;
 
     const double w = weight();
     const double p = pallets();
@@ -229,7 +228,7 @@ QString BestRateEvaluator::chooseDestination(int index)
     s.indicatorShown = !(p >= 1);
 
     s.bestPrice = currencyOfText(s.resultPrice);
-    ModRouvel::blRate = s.chosenRate;
+    m_state.blRate = s.chosenRate;
     return {};
 }
 
@@ -237,7 +236,7 @@ void BestRateEvaluator::getPrixMin() { m_state.minRows = runLookup(RateLookup::m
 
 RateList BestRateEvaluator::runLookup(const RateLookup &lookup) const
 {
-    return m_queries->lookup(lookup, ModRouvel::destNo);
+    return m_queries->lookup(lookup, m_state.destNo);
 }
 
 void BestRateEvaluator::weightLookup(double w)
@@ -312,7 +311,6 @@ bool BestRateEvaluator::calcultotalpoids()
     s.weightPriceText = formatAmount(*price);
     s.weightCarrier = row.carrier;
     s.chosenRate = s.weightRate;
-    storeAmounts();
     return true;
 }
 
@@ -353,15 +351,7 @@ bool BestRateEvaluator::calcultotalpalettes()
     s.palletPriceText = formatAmount(*price);
     s.palletCarrier = row.carrier;
     s.chosenRate = s.palletRate;
-    storeAmounts();
     return true;
-}
-
-void BestRateEvaluator::storeAmounts() const
-{
-    // Carried whole: a truckload of 40 000 lbs is not cut down to 16 bits.
-    ModRouvel::blWeight = handedAmount(weight());
-    ModRouvel::blPallets = handedAmount(pallets());
 }
 
 bool BestRateEvaluator::displayByWeight()
@@ -372,7 +362,7 @@ bool BestRateEvaluator::displayByWeight()
     s.resultCarrier = s.weightCarrier;
     s.resultPrice = s.weightPriceText;
     s.chosenRate = s.weightRate;
-    ModRouvel::carrierName = s.weightRows.currentRow().carrier;
+    m_state.carrierName = s.weightRows.currentRow().carrier;
     return true;
 }
 
@@ -384,7 +374,7 @@ bool BestRateEvaluator::displayByPallets()
     s.resultCarrier = s.palletCarrier;
     s.resultPrice = s.palletPriceText;
     s.chosenRate = s.palletRate;
-    ModRouvel::carrierName = s.palletRows.currentRow().carrier;
+    m_state.carrierName = s.palletRows.currentRow().carrier;
     // With no weight the minimum lookup still runs and would leave its note beside a pallet
     // price; with a weight the lists beside it do show minimum prices, and the note says so.
     if (weight() < 1)
@@ -406,14 +396,10 @@ bool BestRateEvaluator::pickWeight(int row)
 
     // A pick that turns out too large to price leaves everything as it was.
     const BestRateState before = s;
-    const QString carrierBefore = ModRouvel::carrierName;
-    const bool weightChosenBefore = ModRouvel::weightChosen;
-    const bool palletChosenBefore = ModRouvel::palletChosen;
-    const Currency clickRateBefore = ModRouvel::weightClickRate;
     s.failure.clear();
 
-    ModRouvel::weightChosen = true;
-    ModRouvel::palletChosen = false;
+    s.weightChosen = true;
+    s.palletChosen = false;
     s.weightPriceText = formatAmount(*price);
     if (minimum) {
         s.rateNote = minimumNote;
@@ -427,8 +413,8 @@ bool BestRateEvaluator::pickWeight(int row)
     s.weightCarrier = s.weightRows.currentRow().carrier;
     s.resultCarrier = s.weightCarrier;
     s.resultPrice = s.weightPriceText;
-    ModRouvel::weightClickRate = r;
-    ModRouvel::carrierName = s.weightCarrier;
+    m_state.weightClickRate = r;
+    m_state.carrierName = s.weightCarrier;
 
     if (currencyOfText(s.resultPrice) != s.bestPrice) {
         s.resultTitle = otherChoiceTitle();
@@ -442,15 +428,11 @@ bool BestRateEvaluator::pickWeight(int row)
             const int destIndex = s.destIndex;
             clearAfterFailure(destIndex);
             s.failure = error.message();
-            ModRouvel::weightChosen = false;
+            m_state.weightChosen = false;
             return true;
         }
         if (!priced) {
             s = before;
-            ModRouvel::carrierName = carrierBefore;
-            ModRouvel::weightChosen = weightChosenBefore;
-            ModRouvel::palletChosen = palletChosenBefore;
-            ModRouvel::weightClickRate = clickRateBefore;
             return false;
         }
     } else {
@@ -458,12 +440,11 @@ bool BestRateEvaluator::pickWeight(int row)
     }
 
     if (s.ltlApplied) {
-        ModRouvel::weightClickRate = s.ltlRate;
+        m_state.weightClickRate = s.ltlRate;
         s.ltlApplied = false;
     } else {
-        ModRouvel::weightClickRate = r;
+        m_state.weightClickRate = r;
     }
-    storeAmounts();
     return true;
 }
 
@@ -517,8 +498,8 @@ bool BestRateEvaluator::pickPallet(int row)
         return false;
     s.failure.clear();
 
-    ModRouvel::palletChosen = true;
-    ModRouvel::weightChosen = false;
+    m_state.palletChosen = true;
+    m_state.weightChosen = false;
     s.rateNote.clear();
     s.palletPriceText = formatAmount(*price);
     s.palletRows.setCurrentIndex(row);
@@ -526,45 +507,37 @@ bool BestRateEvaluator::pickPallet(int row)
     s.resultTitle = otherChoiceTitle();
     s.resultCarrier = s.palletCarrier;
     s.resultPrice = s.palletPriceText;
-    ModRouvel::carrierName = s.palletCarrier;
+    m_state.carrierName = s.palletCarrier;
     if (currencyOfText(s.resultPrice) == s.bestPrice)
         s.resultTitle = bestRateTitle();
-    ModRouvel::palletClickRate = r;
-    storeAmounts();
+    m_state.palletClickRate = r;
     return true;
 }
 
 BillHandOff BestRateEvaluator::handOff() const
 {
+    const auto &s = m_state;
     BillHandOff h;
-    h.blCarrierName = ModRouvel::carrierName;
-    h.blPrice = currencyOfText(m_state.resultPrice);
-    if (ModRouvel::weightChosen)
-        h.blRate = ModRouvel::weightClickRate;
-    else if (ModRouvel::palletChosen)
-        h.blRate = ModRouvel::palletClickRate;
-    else
-        h.blRate = ModRouvel::blRate;
+    h.blCarrierName = s.carrierName;
+    h.blPrice = currencyOfText(s.resultPrice);
+    h.blRate = s.blRate;
+    // Carried whole: a truckload of 40 000 lbs is not cut down to 16 bits.
     h.blWeight = handedAmount(weight());
     h.blPallets = handedAmount(pallets());
-    h.weightChosen = ModRouvel::weightChosen;
-    h.palletChosen = ModRouvel::palletChosen;
-    h.weightClickRate = ModRouvel::weightClickRate;
-    h.palletClickRate = ModRouvel::palletClickRate;
-    h.destName = ModRouvel::destName;
+    h.weightChosen = s.weightChosen;
+    h.palletChosen = s.palletChosen;
+    h.weightClickRate = s.weightClickRate;
+    h.palletClickRate = s.palletClickRate;
+    h.destName = s.destName;
+    h.blRate = h.effectiveRate();
     return h;
 }
 
-bool BestRateEvaluator::prepareBillOfLading()
+std::optional<BillHandOff> BestRateEvaluator::prepareBillOfLading()
 {
     if (!m_state.prepareShown)
-        return false;
+        return std::nullopt;
     const BillHandOff h = handOff();
-    ModRouvel::blPrice = h.blPrice;
-    ModRouvel::blCarrierName = h.blCarrierName;
-    ModRouvel::blRate = h.blRate;
-    ModRouvel::blWeight = h.blWeight;
-    ModRouvel::blPallets = h.blPallets;
     cachelistes();
-    return true;
+    return h;
 }

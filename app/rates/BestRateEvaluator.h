@@ -12,8 +12,8 @@ struct RateLookup;
 
 // The best-rate evaluation of the main window without the window: shipment entry, the weight
 // and pallet lookups, the choice of the price to display, the picks of another carrier and the
-// hand-off to the bill of lading. It writes the shared globals of ModRouvel as the window does;
-// the window only mirrors state() in its widgets.
+// hand-off to the bill of lading. It reads and writes no shared global: the shipment, the
+// choice and the hand-off are its own, and the window only mirrors state() in its widgets.
 class BestRateEvaluator
 {
 public:
@@ -64,9 +64,9 @@ public:
 
     // What "Prepare bill of lading" would hand on now.
     BillHandOff handOff() const;
-    // Hands it on through ModRouvel and clears the result; false (nothing changed) when the
+    // The hand-off, after which the result is cleared; nothing (and nothing changed) when the
     // command is not available.
-    bool prepareBillOfLading();
+    std::optional<BillHandOff> prepareBillOfLading();
 
 private:
     void getPrixMin();
@@ -81,7 +81,6 @@ private:
     RateList runLookup(const RateLookup &lookup) const;
     // Fills rows from the lookup; false when it gave no row. Throws DataError when it failed.
     bool loadLookup(RateList &rows, const RateLookup &lookup) const;
-    void storeAmounts() const;
     void refuseWeight();
     void refusePallets();
     // Clears the result after a failed evaluation, keeping the chosen destination on show.

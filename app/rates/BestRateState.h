@@ -48,6 +48,17 @@ struct BestRateState
     // failure clears the result rather than show part of one.
     QString failure;
 
+    // The shipment and the carrier chosen for it. The evaluation owns them; "Prepare bill of
+    // lading" hands a copy on, so nothing evaluated later reaches a bill already open.
+    qint32 destNo = 0; // [prmDestination] of every lookup
+    QString destName;
+    QString carrierName; // empty while no result is on display
+    bool weightChosen = false; // the last pick was in the weight lists
+    bool palletChosen = false; // the last pick was in the pallet lists
+    Currency weightClickRate;
+    Currency palletClickRate;
+    Currency blRate; // the evaluation's rate, before any pick
+
     QString resultTitle; // "Best rate", "Other choice" or empty
     QString resultCarrier;
     QString resultPrice; // as formatAmount writes it

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -42,6 +43,7 @@ private slots:
     void clerkSession();
     void emptyResultShowsTheMessage();
     void prepareLeavesAndReturnClears();
+    void openBillKeepsItsShipment();
     void commandsLeaveAndReturnClears_data();
     void commandsLeaveAndReturnClears();
     void closeCommandEndsTheProgram();
@@ -152,12 +154,13 @@ void tst_entreval::clerkSession()
     QCOMPARE(text("resultTitle"), QStringLiteral("Other choice"));
     QCOMPARE(text("resultCarrier"), QStringLiteral("BOREAL"));
     QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("109.20 $"));
-    QVERIFY(ModRouvel::weightChosen);
+    QVERIFY(m_window->evaluator().state().weightChosen);
 
     clickRate("palletLists", 1);
     QCOMPARE(text("resultCarrier"), QStringLiteral("BOREAL"));
     QCOMPARE(child<QLineEdit>("resultPrice")->text(), QStringLiteral("135.00 $"));
-    QVERIFY(ModRouvel::palletChosen && !ModRouvel::weightChosen);
+    QVERIFY(m_window->evaluator().state().palletChosen
+        && !m_window->evaluator().state().weightChosen);
 
     // A keystroke clears the result and brings the prompt back.
     QTest::keyClick(weight, Qt::Key_0);
@@ -210,11 +213,12 @@ void tst_entreval::prepareLeavesAndReturnClears()
     clickRate("weightLists", 2);
     QTest::mouseClick(child<QPushButton>("prepareButton"), Qt::LeftButton);
 
-    QCOMPARE(ModRouvel::blCarrierName, QStringLiteral("CARGO'S"));
-    QCOMPARE(ModRouvel::blPrice, Currency::fromDouble(117.60));
-    QCOMPARE(ModRouvel::blRate, Currency::fromDouble(9.80));
-    QCOMPARE(ModRouvel::blWeight, 1200);
-    QCOMPARE(ModRouvel::blPallets, 3);
+    const BillHandOff &handed = ModRouvel::billHandOff;
+    QCOMPARE(handed.blCarrierName, QStringLiteral("CARGO'S"));
+    QCOMPARE(handed.blPrice, Currency::fromDouble(117.60));
+    QCOMPARE(handed.blRate, Currency::fromDouble(9.80));
+    QCOMPARE(handed.blWeight, 1200);
+    QCOMPARE(handed.blPallets, 3);
     QVERIFY(m_window->isHidden());
     auto *bill
         = qobject_cast<frmDonneesTab *>(ModMAJ::loadedWindow(QStringLiteral("frmDonnéesTab")));
@@ -226,11 +230,57 @@ void tst_entreval::prepareLeavesAndReturnClears()
     QTest::mouseClick(
         bill->findChild<QPushButton *>(QStringLiteral("returnButton")), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_VERIFY(!ModRouvel::weightChosen);
+    QTRY_VERIFY(!m_window->evaluator().state().weightChosen);
     QVERIFY(text("resultTitle").isEmpty());
     QVERIFY(child<QLineEdit>("weightField")->hasFocus());
     QCOMPARE(m_fixture->workRows(true), 0);
     QCOMPARE(child<QComboBox>("destinationBox")->currentIndex(), -1);
+}
+
+void tst_entreval::openBillKeepsItsShipment()
+{
+    // The customers window opened from here stays open behind the bill; its RETURN brings
+    // this window back while the bill is still open.
+    QTest::mouseClick(child<QPushButton>("customersButton"), Qt::LeftButton);
+    QPointer<QWidget> customers = ModMAJ::loadedWindow(QStringLiteral("Clients"));
+    QVERIFY(customers);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
+    QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    clickRate("weightLists", 2);
+    QTest::mouseClick(child<QPushButton>("prepareButton"), Qt::LeftButton);
+    QPointer<frmDonneesTab> bill
+        = qobject_cast<frmDonneesTab *>(ModMAJ::loadedWindow(QStringLiteral("frmDonnéesTab")));
+    QVERIFY(bill);
+    QTRY_COMPARE(bill->bill().handOff().blCarrierName, QStringLiteral("CARGO'S"));
+
+    QTest::mouseClick(
+        customers->findChild<QPushButton *>(QStringLiteral("returnButton")), Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QVERIFY(bill->isVisible());
+    auto *weight = child<QLineEdit>("weightField");
+    weight->clear();
+    QTest::keyClicks(weight, QStringLiteral("5000"));
+    auto *pallets = child<QLineEdit>("palletField");
+    pallets->clear();
+    QTest::keyClicks(pallets, QStringLiteral("9"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QVERIFY(!text("resultCarrier").isEmpty());
+
+    // Back to the bill: it prints the shipment it was opened with, whole.
+    bill->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(bill));
+    const BillOfLadingForm printed = bill->bill().printForm();
+    QCOMPARE(printed.weight, 1200);
+    QCOMPARE(printed.packages, QStringLiteral("3 pallets"));
+    QCOMPARE(printed.rate, Currency::fromDouble(9.80));
+    QCOMPARE(printed.price, Currency::fromDouble(117.60));
+    QCOMPARE(printed.consignee.city, QStringLiteral("CHICAGO"));
+    delete bill;
+    delete customers; // closed by its RETURN, it may be gone already
 }
 
 void tst_entreval::commandsLeaveAndReturnClears_data()
@@ -265,7 +315,7 @@ void tst_entreval::commandsLeaveAndReturnClears()
     chooseDestination(QStringLiteral("CHICAGO"));
     clickRate("weightLists", 1);
     QCOMPARE(text("resultTitle"), QStringLiteral("Other choice"));
-    QVERIFY(ModRouvel::weightChosen);
+    QVERIFY(m_window->evaluator().state().weightChosen);
 
     QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
     QWidget *opened = ModMAJ::loadedWindow(opens);
@@ -282,7 +332,7 @@ void tst_entreval::commandsLeaveAndReturnClears()
     // Back from the other window: the activation clears the result and the pick.
     QTest::mouseClick(back, Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QTRY_VERIFY(!ModRouvel::weightChosen);
+    QTRY_VERIFY(!m_window->evaluator().state().weightChosen);
     QVERIFY(text("resultTitle").isEmpty());
     QVERIFY(child<QLineEdit>("resultPrice")->text().isEmpty());
     QVERIFY(child<QPushButton>("prepareButton")->isHidden());

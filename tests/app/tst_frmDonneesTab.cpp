@@ -112,6 +112,7 @@ private:
     std::unique_ptr<BillOfLadingFixture> m_fixture;
     std::unique_ptr<QWidget> m_main; // stands for the main window
     QPointer<frmDonneesTab> m_window;
+    BillHandOff m_handOff; // what "Prepare bill of lading" hands the next window
     int m_programEnds = 0;
 };
 
@@ -124,13 +125,13 @@ void tst_frmDonneesTab::init()
 {
     m_fixture = std::make_unique<BillOfLadingFixture>();
     ModRouvel::dbPath = m_fixture->path();
-    ModRouvel::clearShipment();
-    ModRouvel::destName = QStringLiteral("NEW YORK");
-    ModRouvel::blCarrierName = QStringLiteral("ACME");
-    ModRouvel::blPrice = Currency::fromDouble(1234.5);
-    ModRouvel::blRate = Currency::fromDouble(102.875);
-    ModRouvel::blWeight = 1200;
-    ModRouvel::blPallets = 3;
+    m_handOff = BillHandOff();
+    m_handOff.destName = QStringLiteral("NEW YORK");
+    m_handOff.blCarrierName = QStringLiteral("ACME");
+    m_handOff.blPrice = Currency::fromDouble(1234.5);
+    m_handOff.blRate = Currency::fromDouble(102.875);
+    m_handOff.blWeight = 1200;
+    m_handOff.blPallets = 3;
     m_main = std::make_unique<QWidget>();
     m_main->setObjectName(QStringLiteral("entreval"));
 }
@@ -147,7 +148,7 @@ void tst_frmDonneesTab::cleanup()
 
 void tst_frmDonneesTab::open()
 {
-    m_window = new frmDonneesTab;
+    m_window = new frmDonneesTab(m_handOff);
     m_window->setReturnTo(m_main.get());
     m_window->show();
     m_window->activateWindow();
@@ -216,13 +217,13 @@ void tst_frmDonneesTab::rateOverride()
     QFETCH(bool, weightChosen);
     QFETCH(bool, palletChosen);
     QFETCH(QString, rate);
-    ModRouvel::weightChosen = weightChosen;
-    ModRouvel::palletChosen = palletChosen;
-    ModRouvel::weightClickRate = Currency::fromDouble(9.1);
-    ModRouvel::palletClickRate = Currency::fromDouble(42.5);
+    m_handOff.weightChosen = weightChosen;
+    m_handOff.palletChosen = palletChosen;
+    m_handOff.weightClickRate = Currency::fromDouble(9.1);
+    m_handOff.palletClickRate = Currency::fromDouble(42.5);
     open();
     QCOMPARE(field("rateField"), rate);
-    QCOMPARE(BillOfLadingForm::moneyText(ModRouvel::blRate), rate);
+    QCOMPARE(BillOfLadingForm::moneyText(m_window->bill().handOff().blRate), rate);
 }
 
 void tst_frmDonneesTab::pickingACustomerFillsTheConsignee()

@@ -1,6 +1,5 @@
 #include "BestRateFixture.h"
 
-#include "ModRouvel.h"
 #include "core/NumericText.h"
 #include "data/DataError.h"
 #include "rates/BestRateEvaluator.h"
@@ -63,7 +62,6 @@ void tst_BestRate::initTestCase() { m_fixture = std::make_unique<BestRateFixture
 
 void tst_BestRate::init()
 {
-    ModRouvel::clearShipment();
     m_logic = std::make_unique<BestRateEvaluator>(Database::open(m_fixture->path()));
     m_logic->load();
 }
@@ -476,13 +474,13 @@ void tst_BestRate::evaluation()
     // An earlier result for another destination must leave nothing behind.
     QVERIFY(evaluate(QStringLiteral("L'ASSOMPTION"), QStringLiteral("1000"), QStringLiteral("1"))
                 .isEmpty());
-    const Currency earlierBlRate = ModRouvel::blRate;
+    const Currency earlierBlRate = m_logic->state().blRate;
 
     const QString shown = evaluate(destination, weight, pallets);
     const BestRateState &s = m_logic->state();
     QCOMPARE(shown, message ? BestRateEvaluator::emptyResultMessage() : QString());
-    QCOMPARE(ModRouvel::destNo, m_fixture->destination(destination));
-    QCOMPARE(ModRouvel::destName, destination);
+    QCOMPARE(m_logic->state().destNo, m_fixture->destination(destination));
+    QCOMPARE(m_logic->state().destName, destination);
     QCOMPARE(s.resultTitle, message ? QString() : BestRateEvaluator::bestRateTitle());
     QCOMPARE(s.resultCarrier, carrier);
     QCOMPARE(s.resultPrice, price);
@@ -498,17 +496,17 @@ void tst_BestRate::evaluation()
         QVERIFY(s.indicatorShown);
         // The box still shows the destination that gave no result.
         QCOMPARE(s.destIndex, indexOf(destination));
-        QCOMPARE(ModRouvel::blRate, earlierBlRate);
-        QVERIFY(ModRouvel::carrierName.isEmpty());
+        QCOMPARE(m_logic->state().blRate, earlierBlRate);
+        QVERIFY(m_logic->state().carrierName.isEmpty());
         QVERIFY(s.failure.isEmpty());
         return;
     }
     QCOMPARE(s.indicatorShown, !palletShown);
     QCOMPARE(s.destIndex, indexOf(destination));
     QCOMPARE(s.chosenRate, dollars(chosenRate));
-    QCOMPARE(ModRouvel::blRate, dollars(chosenRate));
+    QCOMPARE(m_logic->state().blRate, dollars(chosenRate));
     QCOMPARE(s.bestPrice, Currency::fromDouble(numericValue(price)));
-    QCOMPARE(ModRouvel::carrierName, carrier);
+    QCOMPARE(m_logic->state().carrierName, carrier);
     QCOMPARE(m_logic->handOff().blWeight, roundToInt32(numericValue(weight)));
     QCOMPARE(m_logic->handOff().blPallets, roundToInt32(numericValue(pallets)));
 }
@@ -604,10 +602,10 @@ void tst_BestRate::weightPick()
     QCOMPARE(s.carrierMinPrice, carrierMinPrice);
     QCOMPARE(s.carrierLtlRate, carrierLtlRate);
     QVERIFY(!s.ltlApplied);
-    QCOMPARE(ModRouvel::carrierName, carrier);
-    QCOMPARE(ModRouvel::weightClickRate, dollars(clickRate));
-    QVERIFY(ModRouvel::weightChosen);
-    QVERIFY(!ModRouvel::palletChosen);
+    QCOMPARE(m_logic->state().carrierName, carrier);
+    QCOMPARE(m_logic->state().weightClickRate, dollars(clickRate));
+    QVERIFY(m_logic->state().weightChosen);
+    QVERIFY(!m_logic->state().palletChosen);
 
     const BillHandOff handOff = m_logic->handOff();
     QCOMPARE(handOff.blCarrierName, carrier);
@@ -653,9 +651,9 @@ void tst_BestRate::palletPick()
     QCOMPARE(s.resultCarrier, carrier);
     QCOMPARE(s.resultPrice, price);
     QCOMPARE(s.rateNote, QString());
-    QVERIFY(ModRouvel::palletChosen);
-    QVERIFY(!ModRouvel::weightChosen);
-    QCOMPARE(ModRouvel::palletClickRate, dollars(clickRate));
+    QVERIFY(m_logic->state().palletChosen);
+    QVERIFY(!m_logic->state().weightChosen);
+    QCOMPARE(m_logic->state().palletClickRate, dollars(clickRate));
     QCOMPARE(m_logic->handOff().blRate, dollars(clickRate));
     QCOMPARE(m_logic->handOff().blCarrierName, carrier);
 }
@@ -667,7 +665,7 @@ void tst_BestRate::picksNeedAShownEntry()
     QVERIFY(!m_logic->pickWeight(0));
     QVERIFY(!m_logic->pickPallet(2));
     QVERIFY(!m_logic->pickPallet(-1));
-    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
+    QVERIFY(!m_logic->state().weightChosen && !m_logic->state().palletChosen);
     QCOMPARE(m_logic->state().resultCarrier, QStringLiteral("ACME"));
 
     // Once the result is cleared, nothing on screen can be picked.
@@ -708,24 +706,26 @@ void tst_BestRate::prepareHandsOnAndClearsTheResult()
     QVERIFY(evaluate(QStringLiteral("CHICAGO"), QStringLiteral("1200"), QString()).isEmpty());
     QVERIFY(!m_logic->state().prepareShown);
     QVERIFY(!m_logic->prepareBillOfLading());
-    QCOMPARE(ModRouvel::blCarrierName, QString());
 
     QVERIFY(evaluate(QStringLiteral("CHICAGO"), QStringLiteral("40000"), QStringLiteral("3"))
                 .isEmpty());
     QVERIFY(m_logic->pickPallet(1));
-    QVERIFY(m_logic->prepareBillOfLading());
-    QCOMPARE(ModRouvel::blCarrierName, QStringLiteral("BOREAL"));
-    QCOMPARE(ModRouvel::blPrice, dollars(135));
-    QCOMPARE(ModRouvel::blRate, dollars(45));
-    QCOMPARE(ModRouvel::blWeight, 40000);
-    QCOMPARE(ModRouvel::blPallets, 3);
-    QCOMPARE(ModRouvel::destName, QStringLiteral("CHICAGO"));
+    const std::optional<BillHandOff> handed = m_logic->prepareBillOfLading();
+    QVERIFY(handed);
+    QCOMPARE(handed->blCarrierName, QStringLiteral("BOREAL"));
+    QCOMPARE(handed->blPrice, dollars(135));
+    QCOMPARE(handed->blRate, dollars(45));
+    QCOMPARE(handed->blWeight, 40000);
+    QCOMPARE(handed->blPallets, 3);
+    QCOMPARE(handed->destName, QStringLiteral("CHICAGO"));
+    QVERIFY(handed->palletChosen && !handed->weightChosen);
 
     const BestRateState &s = m_logic->state();
     QVERIFY(s.resultTitle.isEmpty() && s.resultPrice.isEmpty() && s.resultCarrier.isEmpty());
     QVERIFY(!s.weightListsShown && !s.palletListsShown && !s.prepareShown);
     QVERIFY(!m_logic->prepareBillOfLading());
-    QCOMPARE(ModRouvel::blPrice, dollars(135));
+    // What was handed on is a value of its own: the cleared result leaves it as it was.
+    QCOMPARE(handed->blPrice, dollars(135));
 }
 
 void tst_BestRate::fieldChangeClearsTheResult()
@@ -760,7 +760,7 @@ void tst_BestRate::activationRefreshesAndPurges()
 
     m_logic->activate();
     const BestRateState &s = m_logic->state();
-    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
+    QVERIFY(!m_logic->state().weightChosen && !m_logic->state().palletChosen);
     QVERIFY(s.resultTitle.isEmpty() && s.resultPrice.isEmpty());
     QVERIFY(!s.prepareShown && s.indicatorShown && !s.weightListsShown);
     QCOMPARE(m_fixture->workRows(true), 0);
@@ -851,13 +851,11 @@ void tst_BestRate::tooLarge()
     QCOMPARE(s.resultCarrier, carrier);
     QCOMPARE(s.resultPrice, price);
     QCOMPARE(s.prepareShown, prepare);
-    QCOMPARE(ModRouvel::carrierName, carrier);
+    QCOMPARE(m_logic->state().carrierName, carrier);
     QVERIFY(s.failure.isEmpty());
     for (const QString &text : {s.resultPrice, s.weightPriceText, s.palletPriceText})
         QVERIFY2(!text.contains(QStringLiteral("922")), qPrintable(text));
-    QCOMPARE(m_logic->prepareBillOfLading(), prepare);
-    if (!prepare)
-        QVERIFY(ModRouvel::blCarrierName.isEmpty());
+    QCOMPARE(m_logic->prepareBillOfLading().has_value(), prepare);
     if (carrier.isEmpty()) {
         // Nothing to hand on, and the box still names the destination.
         QCOMPARE(s.destIndex, indexOf(destination));
@@ -877,7 +875,7 @@ void tst_BestRate::tooLargePicksChangeNothing()
     QVERIFY(!m_logic->pickWeight(0));
     QCOMPARE(m_logic->state().resultPrice, QStringLiteral("126.00 $"));
     QCOMPARE(m_logic->state().resultTitle, BestRateEvaluator::bestRateTitle());
-    QVERIFY(!ModRouvel::weightChosen);
+    QVERIFY(!m_logic->state().weightChosen);
 
     // Four pallets: BOREAL at 1.00 is best, ACME's rate would overflow.
     QVERIFY(evaluate(QStringLiteral("YUKON"), QString(), QStringLiteral("4")).isEmpty());
@@ -888,7 +886,7 @@ void tst_BestRate::tooLargePicksChangeNothing()
     QCOMPARE(s.resultCarrier, QStringLiteral("BOREAL"));
     QCOMPARE(s.resultPrice, QStringLiteral("4.00 $"));
     QCOMPARE(m_logic->handOff().blRate, dollars(1));
-    QCOMPARE(ModRouvel::palletClickRate, dollars(1));
+    QCOMPARE(m_logic->state().palletClickRate, dollars(1));
 }
 
 void tst_BestRate::rateNoteFollowsThePrice()
@@ -997,8 +995,8 @@ void tst_BestRate::lookupFailureIsNoResult()
     QVERIFY(!s.weightListsShown && !s.palletListsShown && !s.prepareShown);
     QVERIFY(s.weightRows.isEmpty() && s.palletRows.isEmpty());
     QCOMPARE(s.destIndex, chicago);
-    QVERIFY(ModRouvel::carrierName.isEmpty());
-    QVERIFY(!ModRouvel::weightChosen && !ModRouvel::palletChosen);
+    QVERIFY(s.carrierName.isEmpty());
+    QVERIFY(!s.weightChosen && !s.palletChosen);
     QVERIFY(!logic.prepareBillOfLading());
 }
 
