@@ -174,6 +174,7 @@ QString AppPaths::helpText(const QString &dbOption, const Context &context)
         "       rouvel quote [--db FILE] ...           one evaluation, as JSON\n"
         "       rouvel bol ...                         one bill of lading, as PDF\n"
         "       rouvel rates export|import ...         a carrier's rate sheet, as CSV\n"
+        "       rouvel customers [--db FILE] --json    the customers, as JSON\n"
         "       rouvel --help | --version\n"
         "quote, bol and rates given without options list them.\n"
         "\n"

@@ -375,6 +375,12 @@ void frmDonneesTab::load()
 
 void frmDonneesTab::activation()
 {
+    if (const QString message = activate(); !message.isEmpty())
+        tell(message);
+}
+
+QString frmDonneesTab::activate()
+{
     QString message = m_loadProblem;
     try {
         const QString notice = m_logic.activate(m_handOff);
@@ -385,8 +391,7 @@ void frmDonneesTab::activation()
     }
     m_tabs->setCurrentIndex(m_logic.state().tab == BillOfLading::Tab::Parties ? 0 : 1);
     updateView();
-    if (!message.isEmpty())
-        tell(message);
+    return message;
 }
 
 void frmDonneesTab::updateView()
@@ -454,6 +459,19 @@ void frmDonneesTab::addOrModifyCustomer()
 
 void frmDonneesTab::printBillOfLading()
 {
+    // Another bill may have taken the proposed number since this window opened.
+    QString refused;
+    try {
+        refused = m_logic.refreshNumber();
+    } catch (const DataError &error) {
+        refused = QStringLiteral("The rate database cannot be used: %1").arg(error.message());
+    }
+    updateView();
+    if (!refused.isEmpty()) {
+        tell(refused, true);
+        return;
+    }
+
     QString problem; // why the shipper block is empty, if it is
     QString failure;
     try {
@@ -464,32 +482,42 @@ void frmDonneesTab::printBillOfLading()
         // The preview takes the place of this window while it is open.
         hide();
         m_engine->PreviewReport();
+    } catch (const BillOfLadingLayout::AgreementTooLong &tooLong) {
+        // Nothing is printed: a bill without the end of its agreement would mislead.
+        tell(tooLong.message(), true);
+        return;
     } catch (const VellumError &error) {
         failure = QStringLiteral("The bill of lading cannot be printed: %1").arg(error.message());
     }
-    // Shown again, the window is activated at once, before the question: a return.
+    // Shown again, the window is activated at once, before the question: a return. Its notice
+    // waits until the question is answered, so the two never stand one over the other.
     show();
     raise();
     activateWindow();
-    activation();
+    QString notice = activate();
     m_activationWatch->markActivated();
+    if (notice.isEmpty())
+        notice = problem;
     if (!failure.isEmpty()) {
         tell(failure, true);
         return;
     }
-    if (!problem.isEmpty())
-        QMessageBox::warning(this, windowTitle(), problem, QMessageBox::Ok);
 
     const QMessageBox::StandardButton answer = QMessageBox::question(this, windowTitle(),
         BillOfLading::saveQuestion(m_logic.state().form.number), QMessageBox::Yes | QMessageBox::No,
         QMessageBox::No);
-    if (answer != QMessageBox::Yes)
-        return;
-    if (const QString refused = m_logic.saveNumber(); !refused.isEmpty()) {
+    if (answer == QMessageBox::Yes) {
+        refused = m_logic.saveNumber();
+        if (refused.isEmpty()) {
+            goBack();
+            return;
+        }
+        updateView(); // the next free number, when another bill took this one
         tell(refused, true);
         return;
     }
-    goBack();
+    if (!notice.isEmpty())
+        tell(notice);
 }
 
 void frmDonneesTab::showMainWindow()

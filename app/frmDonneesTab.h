@@ -54,6 +54,8 @@ private:
     QWidget *buildDetailsTab();
     void load();
     void activation();
+    // The activation's work; returns the notice it would show, empty when there is none.
+    QString activate();
     void pickCustomer(int index);
     void addOrModifyCustomer();
     void printBillOfLading();

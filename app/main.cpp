@@ -4,6 +4,8 @@
 #include "ModRouvel.h"
 #include "cli/InitCommand.h"
 #include "cli/BolCommand.h"
+#include "cli/CommandMessages.h"
+#include "cli/CustomersCommand.h"
 #include "cli/QuoteCommand.h"
 #include "cli/RatesCommand.h"
 
@@ -36,6 +38,10 @@ int main(int argc, char *argv[])
 {
     // The commands for scripts run without a display.
     const QStringList arguments = commandArguments(argc, argv);
+    const QString command = arguments.isEmpty() ? QString() : arguments.first();
+    if (isInitCommand(arguments) || command == u"quote" || command == u"bol"
+        || command == u"rates" || command == u"customers")
+        CommandMessages::install();
     if (isInitCommand(arguments)) {
         QCoreApplication app(argc, argv);
         return runInitCommand(arguments);
@@ -55,6 +61,10 @@ int main(int argc, char *argv[])
     if (!arguments.isEmpty() && arguments.first() == u"rates") {
         QCoreApplication app(argc, argv);
         return runRatesCommand(arguments);
+    }
+    if (command == u"customers") {
+        QCoreApplication app(argc, argv);
+        return runCustomersCommand(arguments);
     }
 
     const AppPaths::StartOptions options = AppPaths::parseStartOptions(arguments);

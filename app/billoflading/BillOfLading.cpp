@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include <limits>
+
 namespace {
 
 const QString ownCompanyTable = QStringLiteral("origine");
@@ -84,8 +86,11 @@ QString BillOfLading::activate(const BillHandOff &handOff)
 
     m_customers.requery();
     s.customerNames.clear();
-    for (m_customers.moveFirst(); !m_customers.eof(); m_customers.moveNext())
+    s.customerIds.clear();
+    for (m_customers.moveFirst(); !m_customers.eof(); m_customers.moveNext()) {
         s.customerNames << m_customers.text(QStringLiteral("NomClient"));
+        s.customerIds << m_customers.rowId();
+    }
     s.customerIndex = -1;
 
     QString problem;
@@ -149,16 +154,23 @@ bool BillOfLading::pickCustomer(int index)
     return true;
 }
 
-int BillOfLading::customerIndexOf(const QString &name) const
+QList<int> BillOfLading::customerIndexesOf(const QString &name) const
 {
-    const int exact = int(m_state.customerNames.indexOf(name));
-    if (exact >= 0)
-        return exact;
+    QList<int> exact;
+    QList<int> folded;
     for (qsizetype i = 0; i < m_state.customerNames.size(); ++i) {
-        if (m_state.customerNames.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
+        const QString &listed = m_state.customerNames.at(i);
+        if (listed == name)
+            exact << int(i);
+        else if (listed.compare(name, Qt::CaseInsensitive) == 0)
+            folded << int(i);
     }
-    return -1;
+    return exact.isEmpty() ? folded : exact;
+}
+
+int BillOfLading::customerIndexOfId(qint64 id) const
+{
+    return int(m_state.customerIds.indexOf(id));
 }
 
 void BillOfLading::chooseGoods(Goods goods)
@@ -230,22 +242,76 @@ BillOfLadingForm BillOfLading::printForm(QString *problem) const
     return form;
 }
 
-qint32 BillOfLading::numberToSave(const QString &numberText)
+std::optional<qint32> BillOfLading::numberToSave(const QString &numberText)
 {
-    return roundToInt32(numericValue(numberText));
+    const double value = numericValue(numberText);
+    // Saturating would record another number than the one printed.
+    if (!(value >= double(std::numeric_limits<qint32>::min())
+            && value <= double(std::numeric_limits<qint32>::max())))
+        return std::nullopt;
+    return roundToInt32(value);
+}
+
+QString BillOfLading::tooLargeMessage(const QString &numberText)
+{
+    return QStringLiteral("The next bill of lading number %1 is too large: the numbers stop at "
+                          "2147483647.")
+        .arg(numberText);
+}
+
+QString BillOfLading::takenMessage(const QString &number, const QString &next)
+{
+    return QStringLiteral("The number %1 was saved by another bill after this one was printed. "
+                          "Print this bill again: its number is now %2.")
+        .arg(number, next);
+}
+
+QString BillOfLading::proposedNumber() const
+{
+    const RecordSet proposed = RecordSet::openQuery(m_db, QStringLiteral("ReqGenNoBL"));
+    return proposed.isEmpty() ? QString() : proposed.text(QStringLiteral("Expr1000"));
+}
+
+QString BillOfLading::refreshNumber()
+{
+    if (!m_db.isOpen())
+        return {};
+    m_db.refresh();
+    m_state.form.number = proposedNumber();
+    if (!numberToSave(m_state.form.number))
+        return tooLargeMessage(m_state.form.number);
+    return {};
+}
+
+QString BillOfLading::recordNumber()
+{
+    const QString number = m_state.form.number;
+    const std::optional<qint32> value = numberToSave(number);
+    if (!value)
+        return tooLargeMessage(number);
+    // Numbers are proposed as the highest saved plus one: a higher proposal now means this
+    // number, or one past it, was saved meanwhile.
+    const QString next = proposedNumber();
+    if (*value > 0 && numericValue(next) > *value) {
+        m_state.form.number = next;
+        return takenMessage(number, next);
+    }
+    m_savedNumbers.addNew();
+    m_savedNumbers.setField(QStringLiteral("NoBl"), *value);
+    m_savedNumbers.update();
+    return {};
 }
 
 QString BillOfLading::saveNumber()
 {
+    QString refused;
     try {
-        m_savedNumbers.addNew();
-        m_savedNumbers.setField(QStringLiteral("NoBl"), numberToSave(m_state.form.number));
-        m_savedNumbers.update();
+        m_db.inWriteTransaction([&] { refused = recordNumber(); });
     } catch (const DataError &error) {
         if (m_savedNumbers.editMode() != RecordSet::EditMode::None)
             m_savedNumbers.cancelUpdate();
         return QStringLiteral("The bill of lading number %1 was not saved: %2")
             .arg(m_state.form.number, error.message());
     }
-    return {};
+    return refused;
 }

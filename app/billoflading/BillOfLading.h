@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The bill-of-lading window without the window: its fields, choices and rules, the proposed
 // number and its save. The window mirrors state() in its widgets and passes on what the user
 // does; "rouvel bol" drives the same steps from a file.
@@ -30,6 +32,7 @@ public:
         QString pointOfOrigin;
         QString carrierCaption; // the carrier's legal name on the Details tab
         QStringList customerNames;
+        QList<qint64> customerIds; // beside customerNames: what tells two of one name apart
         int customerIndex = -1; // -1: "Select customer"
     };
 
@@ -58,8 +61,11 @@ public:
 
     // The user picked entry `index` of the customer list; false when there is no such entry.
     bool pickCustomer(int index);
-    // Entry of the customer list holding that name (exact first, then regardless of case), or -1.
-    int customerIndexOf(const QString &name) const;
+    // Entries of the customer list holding that name: the exact matches, else those equal to it
+    // regardless of case.
+    QList<int> customerIndexesOf(const QString &name) const;
+    // Entry of the customer list for that customerId, or -1.
+    int customerIndexOfId(qint64 id) const;
 
     void chooseGoods(Goods goods);
     void chooseCharges(Charges charges);
@@ -78,13 +84,39 @@ public:
     // again. problem receives the message naming why the shipper block is empty, if it is.
     BillOfLadingForm printForm(QString *problem = nullptr) const;
 
-    // Records the "Bill of lading no" text in TableBL (0 when it holds no number). Returns the
-    // message naming the cause of a refusal, empty on success; a refusal writes nothing.
+    // Reads the proposed number again, as another bill may have taken it since the window
+    // opened. Returns the message to show when the number cannot be used, empty otherwise.
+    // Throws DataError.
+    QString refreshNumber();
+
+    // Records the "Bill of lading no" text in TableBL (0 when it holds no number), under the
+    // write lock: a number another bill saved since it was proposed is not recorded again, and
+    // the field then shows the next free one. Returns the message naming the cause of a
+    // refusal, empty on success; a refusal writes nothing.
     QString saveNumber();
-    // The number a save records for a "Bill of lading no" text: its leading number, else 0.
-    static qint32 numberToSave(const QString &numberText);
+
+    // For a bill printed and recorded in one step ("rouvel bol --save"): under the write lock,
+    // takes the next free number into the form, runs print(form) and records the number.
+    // Whatever print or the save throws leaves no row. Returns the number recorded; throws
+    // DataError, or NumberRefused with the message when the number cannot be used.
+    template<typename Print> qint32 printAndRecord(Print &&print);
+
+    struct NumberRefused
+    {
+        QString message;
+    };
+
+    // The number a save records for a "Bill of lading no" text: its leading number, else 0;
+    // nothing when it lies beyond what TableBL holds.
+    static std::optional<qint32> numberToSave(const QString &numberText);
+    static QString tooLargeMessage(const QString &numberText);
+    static QString takenMessage(const QString &number, const QString &next);
 
 private:
+    QString proposedNumber() const;
+    // Checks and records the form's number; the caller holds the write lock.
+    QString recordNumber();
+
     // The own company's row; problem receives the cause when it cannot be read.
     PartyAddress readOwnCompany(QString *problem) const;
     void readCarrier();
@@ -97,3 +129,17 @@ private:
     bool m_carrierFound = false;
     State m_state;
 };
+
+template<typename Print> qint32 BillOfLading::printAndRecord(Print &&print)
+{
+    qint32 recorded = 0;
+    m_db.inWriteTransaction([&] {
+        if (const QString problem = refreshNumber(); !problem.isEmpty())
+            throw NumberRefused {problem};
+        print(printForm());
+        if (const QString refused = recordNumber(); !refused.isEmpty())
+            throw NumberRefused {refused};
+        recorded = *numberToSave(m_state.form.number);
+    });
+    return recorded;
+}

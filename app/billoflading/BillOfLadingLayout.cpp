@@ -4,9 +4,31 @@
 
 #include "VellumPrinter.h"
 
+#include <cmath>
+
 BillOfLadingLayout::BillOfLadingLayout(VellumPrinter &engine)
     : m_engine(engine)
 {
+}
+
+QString BillOfLadingLayout::AgreementTooLong::message() const
+{
+    return QStringLiteral("The special agreement is too long for the bill: %1 lines fit, it needs "
+                          "%2. Shorten it.")
+        .arg(linesFit)
+        .arg(linesNeeded);
+}
+
+QString BillOfLadingLayout::memoText(const BillOfLadingForm &form)
+{
+    QString memo = form.memo();
+    if (memo.isNull())
+        return QStringLiteral(""); // an empty memo is still recorded; a null one is refused
+    // A text box gives LF, a pasted text CR LF or a lone CR: each is one line end on paper.
+    memo.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    memo.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    memo.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return memo;
 }
 
 void BillOfLadingLayout::p(double vert, double hor, const QString &texte, bool nligne)
@@ -75,9 +97,23 @@ void BillOfLadingLayout::record(const BillOfLadingForm &form)
     if (form.spaceUsed != SpaceUsed::None)
         p(7.8, BillOfLadingForm::spaceUsedX(form.spaceUsed), QStringLiteral("X"), false);
 
-    e.SetY(8.0);
-    // An empty memo is still recorded; only a missing one is an error for the engine.
-    const QString memo = form.memo();
-    e.MemoOut(3.875, 6.0, memo.isNull() ? QStringLiteral("") : memo);
+    constexpr double memoTop = 8.0;
+    constexpr double memoLeft = 3.875;
+    constexpr double memoRight = 6.0;
+    const QString memo = memoText(form);
+    // The bill is one page: every line of the memo must lie wholly on the paper.
+    // Measured as the engine lays it out, whether or not it counts a break after the last line.
+    const double oneLine = e.MemoHeight(memoLeft, memoRight, QStringLiteral("X"));
+    const double lineHeight
+        = e.MemoHeight(memoLeft, memoRight, QStringLiteral("X\r\nX")) - oneLine;
+    if (lineHeight > 0) {
+        const int fit = int(std::floor((e.PageHeight() - memoTop) / lineHeight + 1e-9));
+        const double height = e.MemoHeight(memoLeft, memoRight, memo);
+        const int needed = int(std::lround((height - oneLine) / lineHeight)) + 1;
+        if (needed > fit)
+            throw AgreementTooLong {fit, needed};
+    }
+    e.SetY(memoTop);
+    e.MemoOut(memoLeft, memoRight, memo);
     e.EndDoc();
 }

@@ -6,11 +6,17 @@
 #include "billoflading/BillOfLadingLayout.h"
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "data/OutputPath.h"
+#include "cli/InputFile.h"
 
 #include "VellumError.h"
 #include "VellumPrinter.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRandomGenerator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +24,9 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -34,6 +43,7 @@ struct Request
 {
     BillHandOff handOff;
     std::optional<QString> customer;
+    std::optional<qint64> customerId;
     std::optional<QString> date;
     QString cartons;
     Goods goods = Goods::None;
@@ -106,22 +116,39 @@ public:
         return value.toBool();
     }
 
+    // Dollars from 0 to the largest amount the program holds: a saturated or negative figure
+    // would print as if it were the price.
     Currency amount(const QJsonValue &value, const QString &key)
     {
-        if (!value.isDouble() || !std::isfinite(value.toDouble()))
-            wrongType(key, "a number");
-        return Currency::fromDouble(value.toDouble());
+        const double number = value.toDouble();
+        if (!value.isDouble() || !(number >= 0 && number <= 922337203685477.0)) {
+            wrongType(key, "an amount from 0 to 922337203685477");
+            return {};
+        }
+        return Currency::fromDouble(number);
     }
 
-    qint32 whole(const QJsonValue &value, const QString &key)
+    // A weight or a count of pallets: whole and not negative.
+    qint32 count(const QJsonValue &value, const QString &key)
     {
         const double number = value.toDouble();
-        if (!value.isDouble() || number != std::floor(number) || number < -2147483648.0
+        if (!value.isDouble() || number != std::floor(number) || number < 0
             || number > 2147483647.0) {
-            wrongType(key, "a whole number");
+            wrongType(key, "a whole number from 0 to 2147483647");
             return 0;
         }
         return qint32(number);
+    }
+
+    qint64 identifier(const QJsonValue &value, const QString &key)
+    {
+        const double number = value.toDouble();
+        if (!value.isDouble() || number != std::floor(number) || number < 1
+            || number > 9007199254740992.0) {
+            wrongType(key, "a whole number, as \"rouvel customers\" lists it");
+            return 0;
+        }
+        return qint64(number);
     }
 
     // One of the captions; the index in captions, or -1 after noting the problem.
@@ -154,9 +181,9 @@ void readHandOff(const QJsonObject &object, Reader &r, BillHandOff &h)
         } else if (key == QLatin1String("blRate")) {
             h.blRate = r.amount(v, name);
         } else if (key == QLatin1String("blWeight")) {
-            h.blWeight = r.whole(v, name);
+            h.blWeight = r.count(v, name);
         } else if (key == QLatin1String("blPallets")) {
-            h.blPallets = r.whole(v, name);
+            h.blPallets = r.count(v, name);
         } else if (key == QLatin1String("weightChosen")) {
             h.weightChosen = r.flag(v, name);
         } else if (key == QLatin1String("palletChosen")) {
@@ -197,12 +224,14 @@ QString readRequest(const QJsonObject &object, Request &request)
                 readHandOff(v.toObject(), r, request.handOff);
         } else if (key == QLatin1String("customer")) {
             request.customer = r.text(v, key);
+        } else if (key == QLatin1String("customerId")) {
+            request.customerId = r.identifier(v, key);
         } else if (key == QLatin1String("date")) {
             request.date = r.text(v, key);
         } else if (key == QLatin1String("cartons")) {
             // A count is as good as a text here.
             if (v.isDouble())
-                request.cartons = QString::number(v.toDouble());
+                request.cartons = QString::number(v.toDouble(), 'f', QLocale::FloatingPointShortest);
             else
                 request.cartons = r.text(v, key);
         } else if (key == QLatin1String("goods")) {
@@ -236,23 +265,22 @@ QString readRequest(const QJsonObject &object, Request &request)
     return r.problem;
 }
 
-QString readData(const QString &data, QIODevice *standardInput, QByteArray &bytes)
+// Where the PDF is made before it takes the target's place: beside the file the target names,
+// so the rename stays on one file system and a link to a file keeps pointing at it.
+QString workPathFor(const QString &target)
 {
-    if (data == QLatin1String("-")) {
-        QFile in;
-        if (!standardInput) {
-            if (!in.open(stdin, QIODevice::ReadOnly))
-                return QStringLiteral("cannot read standard input");
-            standardInput = &in;
-        }
-        bytes = standardInput->readAll();
-        return {};
-    }
-    QFile file(data);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(data, file.errorString());
-    bytes = file.readAll();
-    return {};
+    const QFileInfo info(target);
+    const QString named = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    const QFileInfo file(named);
+    return file.absolutePath() + QStringLiteral("/.") + file.fileName()
+        + QStringLiteral(".rouvel-%1-%2").arg(QCoreApplication::applicationPid())
+              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+QString finalPathFor(const QString &target)
+{
+    const QFileInfo info(target);
+    return info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
 }
 
 } // namespace
@@ -267,15 +295,20 @@ BolCommand::Outcome BolCommand::run(const QStringList &arguments, QIODevice *sta
 {
     Arguments a;
     if (const QString problem = parseArguments(arguments, a); !problem.isEmpty())
-        return failure(problem + QLatin1Char('\n') + usage());
+        return failure(problem + QLatin1String("; ") + usage());
 
-    QByteArray bytes;
-    if (const QString problem = readData(a.data, standardInput, bytes); !problem.isEmpty())
-        return failure(problem);
+    // Before anything is read or written: a PDF must never take the database's place.
+    if (const QString refused = OutputPath::refusal(a.pdf, a.db); !refused.isEmpty())
+        return failure(refused);
+
+    const InputFile::Reading input
+        = InputFile::read(a.data, InputFile::BillOfLadingDataLimit, standardInput);
     const QString dataName
         = a.data == QLatin1String("-") ? QStringLiteral("standard input") : a.data;
+    if (!input.ok())
+        return failure(QStringLiteral("cannot read %1: %2").arg(dataName, input.cause));
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(input.bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         return failure(QStringLiteral("%1 is not JSON: %2 at character %3")
                            .arg(dataName, parseError.errorString())
@@ -303,11 +336,34 @@ BolCommand::Outcome BolCommand::run(const QStringList &arguments, QIODevice *sta
         return failure(QStringLiteral("\"handoff.blCarrierName\": unknown carrier \"%1\" in %2")
                            .arg(request.handOff.blCarrierName, a.db));
     }
-    if (request.customer) {
-        const int index = bill.customerIndexOf(*request.customer);
-        if (index < 0) {
-            return failure(QStringLiteral("\"customer\": unknown customer \"%1\" in %2")
-                               .arg(*request.customer, a.db));
+    if (request.customer || request.customerId) {
+        int index = -1;
+        if (request.customerId) {
+            index = bill.customerIndexOfId(*request.customerId);
+            if (index < 0) {
+                return failure(QStringLiteral("\"customerId\": no customer %1 in %2")
+                                   .arg(*request.customerId)
+                                   .arg(a.db));
+            }
+            if (request.customer
+                && !bill.customerIndexesOf(*request.customer).contains(index)) {
+                return failure(QStringLiteral("\"customer\": customer %1 is \"%2\", not \"%3\"")
+                                   .arg(*request.customerId)
+                                   .arg(bill.state().customerNames.at(index), *request.customer));
+            }
+        } else {
+            const QList<int> named = bill.customerIndexesOf(*request.customer);
+            if (named.isEmpty()) {
+                return failure(QStringLiteral("\"customer\": unknown customer \"%1\" in %2")
+                                   .arg(*request.customer, a.db));
+            }
+            if (named.size() > 1) {
+                return failure(QStringLiteral("customer \"%1\" names %2 customers: give "
+                                              "\"customerId\"")
+                                   .arg(*request.customer)
+                                   .arg(named.size()));
+            }
+            index = named.first();
         }
         bill.pickCustomer(index);
     }
@@ -329,29 +385,62 @@ BolCommand::Outcome BolCommand::run(const QStringList &arguments, QIODevice *sta
     bill.setAgreement(request.agreement);
 
     QString shipperProblem;
-    const BillOfLadingForm form = bill.printForm(&shipperProblem);
+    bill.printForm(&shipperProblem);
     if (!shipperProblem.isEmpty())
         note = shipperProblem;
+
+    // The PDF is made under another name and takes the target's place only once it is whole
+    // and, with --save, its number recorded: a failure leaves the target as it was.
+    const QString work = workPathFor(a.pdf);
     VellumPrinter engine;
-    try {
+    const auto print = [&](const BillOfLadingForm &form) {
         BillOfLadingLayout(engine).record(form);
         engine.SetShowProgress(false);
-        engine.PrintToPdf(a.pdf);
-    } catch (const VellumError &error) {
+        engine.PrintToPdf(work);
+    };
+    const auto fail = [&](const QString &message) {
         engine.DestroyReport();
-        return failure(QStringLiteral("cannot write %1: %2").arg(a.pdf, error.message()));
+        QFile::remove(work);
+        return failure(message);
+    };
+    std::optional<qint32> recorded;
+    try {
+        if (a.save) {
+            recorded = bill.printAndRecord(print);
+        } else {
+            if (const QString problem = bill.refreshNumber(); !problem.isEmpty())
+                return fail(problem);
+            print(bill.printForm());
+        }
+    } catch (const BillOfLadingLayout::AgreementTooLong &tooLong) {
+        return fail(tooLong.message());
+    } catch (const BillOfLading::NumberRefused &refused) {
+        return fail(refused.message);
+    } catch (const VellumError &error) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(a.pdf, error.message()));
+    } catch (const DataError &error) {
+        return fail(QStringLiteral("the bill of lading number was not saved in %1: %2")
+                        .arg(a.db, error.message().simplified()));
     }
     engine.DestroyReport();
 
-    QByteArray output;
-    if (a.save) {
-        if (const QString refused = bill.saveNumber(); !refused.isEmpty()) {
-            // The bill was not recorded: no PDF may look as if it had been.
-            QFile::remove(a.pdf);
-            return failure(refused.simplified());
+    const QString target = finalPathFor(a.pdf);
+    if (::rename(QFile::encodeName(work).constData(), QFile::encodeName(target).constData())
+        != 0) {
+        const QString cause = qt_error_string(errno);
+        if (!recorded) {
+            QFile::remove(work);
+            return failure(QStringLiteral("cannot write %1: %2").arg(a.pdf, cause));
         }
-        output = QByteArray::number(BillOfLading::numberToSave(form.number)) + '\n';
+        // The number is recorded: the bill that carries it must not be lost.
+        return failure(QStringLiteral("number %1 is recorded, but its bill cannot be moved to %2 "
+                                      "(%3); it is in %4")
+                           .arg(*recorded)
+                           .arg(a.pdf, cause, work));
     }
+    QByteArray output;
+    if (recorded)
+        output = QByteArray::number(*recorded) + '\n';
     return {0, output, {}, note.simplified()};
 }
 

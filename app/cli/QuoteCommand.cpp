@@ -117,7 +117,7 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
 {
     Request request;
     if (const QString problem = parse(arguments, request); !problem.isEmpty())
-        return failure(problem + QLatin1Char('\n') + usage());
+        return failure(problem + QLatin1String("; ") + usage());
 
     const Database::Status status = Database::inspect(request.db);
     if (!status.ok())
@@ -147,6 +147,8 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
     };
     if (!evaluator.state().failure.isEmpty())
         return readFailure();
+    if (evaluator.state().entryUnreadable)
+        return failure(message);
 
     if (request.pickRow > 0) {
         const int row = request.pickRow - 1;

@@ -25,7 +25,11 @@ Int roundHalfEvenSaturated(double value)
 
 } // namespace
 
-double numericValue(const QString &text)
+namespace {
+
+// The number at the start of text, as numericValue reads it; stop receives the index of the
+// first character not read.
+double readNumber(const QString &text, qsizetype *stop)
 {
     // The significant characters only, as a C-locale number for strtod.
     QByteArray number;
@@ -56,8 +60,11 @@ double numericValue(const QString &text)
         number += char(c.unicode());
         ++i;
     }
-    if (!digits)
+    *stop = i;
+    if (!digits) {
+        *stop = 0;
         return 0.0;
+    }
 
     if (c == u'e' || c == u'E') {
         QByteArray exponent("e");
@@ -74,10 +81,31 @@ double numericValue(const QString &text)
             exponentDigits = true;
             ++i;
         }
-        if (exponentDigits)
+        if (exponentDigits) {
             number += exponent;
+            *stop = i;
+        }
     }
     return std::strtod(number.constData(), nullptr);
+}
+
+} // namespace
+
+double numericValue(const QString &text)
+{
+    qsizetype stop = 0;
+    return readNumber(text, &stop);
+}
+
+bool readsOnlyInPart(const QString &text)
+{
+    qsizetype stop = 0;
+    readNumber(text, &stop);
+    for (qsizetype i = stop; i < text.size(); ++i) {
+        if (text.at(i) >= u'0' && text.at(i) <= u'9')
+            return true;
+    }
+    return false;
 }
 
 QString formatAmount(Currency amount, CurrencySpacing spacing)

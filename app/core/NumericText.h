@@ -9,6 +9,10 @@
 // optional exponent are read; reading stops at the first other character. No digits gives 0.
 double numericValue(const QString &text);
 
+// Whether numericValue would read the text only in part: a digit stands after the place where
+// reading stopped, as in "1,200" (read as 1) or "1.200.5". Such a text is no figure to price.
+bool readsOnlyInPart(const QString &text);
+
 enum class CurrencySpacing { BlankBeforeSign, NoBlankBeforeSign };
 
 // Writes an amount as "# ##0.00 $" (or "# ##0.00$"): two decimals, a period, and one blank

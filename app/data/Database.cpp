@@ -27,9 +27,9 @@
 
 namespace {
 
-// Long enough to ride out another program's short write, short enough to report a file that
-// stays locked.
-constexpr int BusyTimeoutMs = 5000;
+// Long enough to ride out a queue of saves (a script printing twenty bills at once, each
+// holding the lock while its PDF is written), short enough to report a file that stays locked.
+constexpr int BusyTimeoutMs = 20000;
 const QByteArray SqliteHeader("SQLite format 3\0", 16);
 constexpr int SqliteNotADatabase = 26;
 constexpr int SqliteCorrupt = 11;
@@ -339,6 +339,21 @@ Database::Status inspectContent(QSqlDatabase &db)
     return status(Database::State::Ready, {});
 }
 
+// Files made before bill numbers had their unique index get it, unless they already hold a
+// number twice: such a file keeps its rows and opens as before, and the save of a new number
+// still refuses one that is taken, inside its write transaction.
+void addBillNumberIndex(QSqlDatabase &db)
+{
+    QSqlQuery present(db);
+    if (!present.exec(QStringLiteral(
+            "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'TableBL_NoBl'"))
+        || present.next())
+        return;
+    present.finish();
+    QSqlQuery create(db);
+    create.exec(QStringLiteral("CREATE UNIQUE INDEX TableBL_NoBl ON TableBL (NoBl)"));
+}
+
 } // namespace
 
 struct Database::Shared
@@ -480,6 +495,9 @@ Database Database::open(const QString &path)
     // destination.
     exec(db, QStringLiteral("PRAGMA synchronous = FULL"), context);
     exec(db, QStringLiteral("PRAGMA foreign_keys = ON"), context);
+
+    if (!checked.readOnly)
+        addBillNumberIndex(db);
 
     QSqlQuery catalog(db);
     if (!catalog.exec(QStringLiteral("SELECT Name, Body, Parameters, BaseTable, KeyColumns, "
@@ -695,11 +713,20 @@ void Database::refresh()
     m_shared->names.clear();
 }
 
-void Database::begin()
+void Database::begin(Lock lock)
 {
     if (m_shared->transactionDepth++ > 0)
         return;
     QSqlDatabase db = connection();
+    if (lock == Lock::AtOnce) {
+        // The driver knows no BEGIN IMMEDIATE; its commit() and rollback() end it all the same.
+        QSqlQuery begin(db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            m_shared->transactionDepth = 0;
+            fail(QStringLiteral("Cannot begin a save"), begin.lastError().text());
+        }
+        return;
+    }
     if (!db.transaction()) {
         m_shared->transactionDepth = 0;
         fail(QStringLiteral("Cannot begin a save"), db.lastError().text());

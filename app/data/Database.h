@@ -119,6 +119,10 @@ public:
     // Runs fn inside one transaction and commits it; rolls back and rethrows on failure.
     // Called inside another, it joins that one: the outermost commits or rolls back the whole.
     template<typename Fn> void inTransaction(Fn &&fn);
+    // The same, with the write lock taken before fn reads anything: what fn reads, no other
+    // connection can change before the commit (the next bill number, for one). Waits for a lock
+    // held elsewhere as every statement does, then throws DataError ("database is locked").
+    template<typename Fn> void inWriteTransaction(Fn &&fn);
 
     // Connection-level failures carry the path and the QSqlError text.
     [[noreturn]] void fail(const QString &what, const QString &cause) const;
@@ -127,7 +131,8 @@ private:
     struct Shared;
     explicit Database(std::shared_ptr<Shared> shared);
     const Shared &shared() const;
-    void begin();
+    enum class Lock { WhenWriting, AtOnce };
+    void begin(Lock lock = Lock::WhenWriting);
     void commit();
     void rollback();
 
@@ -137,6 +142,18 @@ private:
 template<typename Fn> void Database::inTransaction(Fn &&fn)
 {
     begin();
+    try {
+        fn();
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    commit();
+}
+
+template<typename Fn> void Database::inWriteTransaction(Fn &&fn)
+{
+    begin(Lock::AtOnce);
     try {
         fn();
     } catch (...) {

@@ -249,6 +249,13 @@ QVariant RecordSet::field(int position) const
     return currentRow()[position];
 }
 
+qint64 RecordSet::rowId() const
+{
+    if (!m_hiddenRowid)
+        throw DataError::other(QStringLiteral("%1 has a key of its own.").arg(m_source));
+    return currentRow()[fieldCount()].toLongLong();
+}
+
 QString RecordSet::text(const QString &name) const { return text(resolve(name)); }
 
 QString RecordSet::text(int position) const

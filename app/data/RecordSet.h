@@ -89,6 +89,9 @@ public:
     QVariant field(int position) const;
     QString text(const QString &name) const;
     QString text(int position) const;
+    // The current row's number in a table without a key of its own (TableClients): what names
+    // that row when two hold the same values.
+    qint64 rowId() const;
     Currency currency(const QString &name) const;
     Currency currency(int position) const;
     bool isNull(const QString &name) const;

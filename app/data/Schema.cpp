@@ -68,6 +68,7 @@ const char *const TablesSql[] = {
     TelClient TEXT
 ) STRICT)",
     R"(CREATE TABLE TableBL (NoBl INTEGER) STRICT)",
+    R"(CREATE UNIQUE INDEX TableBL_NoBl ON TableBL (NoBl))",
     R"(CREATE TABLE TableBLTemp (TmpPasVide INTEGER NOT NULL DEFAULT 0) STRICT)",
     R"(CREATE TABLE StoredQueries (
     Name TEXT PRIMARY KEY,

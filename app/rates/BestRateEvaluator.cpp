@@ -71,6 +71,22 @@ QString BestRateEvaluator::readFailureMessage(const QString &cause)
     return QStringLiteral("The rates for this destination cannot be read.\n%1").arg(cause);
 }
 
+QString BestRateEvaluator::unreadableEntryMessage(
+    const QString &weightText, const QString &palletText)
+{
+    if (readsOnlyInPart(weightText)) {
+        return QStringLiteral("The weight \"%1\" cannot be read as a number of pounds. Type it "
+                              "with digits only, e.g. 1200.")
+            .arg(weightText);
+    }
+    if (readsOnlyInPart(palletText)) {
+        return QStringLiteral("The number of pallets \"%1\" cannot be read. Type it with digits "
+                              "only, e.g. 3.")
+            .arg(palletText);
+    }
+    return {};
+}
+
 QString BestRateEvaluator::bestRateTitle() { return QStringLiteral("Best rate"); }
 
 QString BestRateEvaluator::otherChoiceTitle() { return QStringLiteral("Other choice"); }
@@ -165,8 +181,15 @@ QString BestRateEvaluator::chooseDestination(int index)
     // A first price kept from an earlier destination must not turn a rate into a minimum.
     s.minListFirstPrice = Currency();
     s.failure.clear();
+    s.entryUnreadable = false;
     if (!m_queries || index < 0 || index >= s.destRows.size())
         return {};
+    if (const QString unreadable = unreadableEntryMessage(s.weightText, s.palletText);
+        !unreadable.isEmpty()) {
+        clearAfterFailure(index);
+        s.entryUnreadable = true;
+        return unreadable;
+    }
 
     s.weightPriceText.clear();
     s.palletPriceText.clear();

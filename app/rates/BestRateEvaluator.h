@@ -22,6 +22,8 @@ public:
     static QString tooLargeMessage();
     // A lookup failed for another reason than an empty result; cause is the database's word.
     static QString readFailureMessage(const QString &cause);
+    // The message for a weight or pallet text read only in part, empty when both read whole.
+    static QString unreadableEntryMessage(const QString &weightText, const QString &palletText);
     static QString bestRateTitle();
     static QString otherChoiceTitle();
 

@@ -47,6 +47,9 @@ struct BestRateState
     // Why the last evaluation or pick could not read the rates; empty when it could. Such a
     // failure clears the result rather than show part of one.
     QString failure;
+    // The weight or pallet field holds a figure numericValue reads only in part ("1,200"): no
+    // price at all rather than one for 1 lb.
+    bool entryUnreadable = false;
 
     // The shipment and the carrier chosen for it. The evaluation owns them; "Prepare bill of
     // lading" hands a copy on, so nothing evaluated later reaches a bill already open.

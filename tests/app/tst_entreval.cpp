@@ -42,6 +42,7 @@ private slots:
 
     void clerkSession();
     void emptyResultShowsTheMessage();
+    void weightReadInPartIsTold();
     void prepareLeavesAndReturnClears();
     void openBillKeepsItsShipment();
     void commandsLeaveAndReturnClears_data();
@@ -202,6 +203,29 @@ void tst_entreval::emptyResultShowsTheMessage()
     QVERIFY(child<QPushButton>("prepareButton")->isHidden());
     // The clerk still sees which destination has no rate.
     QCOMPARE(child<QComboBox>("destinationBox")->currentText(), QStringLiteral("FARGO"));
+}
+
+void tst_entreval::weightReadInPartIsTold()
+{
+    QString shown;
+    QMessageBox::StandardButtons buttons;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->text();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+    QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1,200"));
+    QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QTRY_COMPARE(shown,
+        QStringLiteral("The weight \"1,200\" cannot be read as a number of pounds. Type it with "
+                       "digits only, e.g. 1200."));
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(text("resultTitle").isEmpty() && text("resultCarrier").isEmpty());
+    QVERIFY(child<QLineEdit>("resultPrice")->text().isEmpty());
+    QVERIFY(child<QPushButton>("prepareButton")->isHidden());
 }
 
 void tst_entreval::prepareLeavesAndReturnClears()

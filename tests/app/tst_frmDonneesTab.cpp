@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+
+#include <functional>
 #include <QTimer>
 #include <QWindow>
 
@@ -45,6 +47,7 @@ public:
     }
 
     QStringList seen; // "preview" or the text of a message box
+    std::function<void()> duringPreview; // what happens elsewhere while the preview is open
 
 private:
     void answerModal()
@@ -60,6 +63,8 @@ private:
             button->click();
         } else if (auto *dialog = qobject_cast<QDialog *>(modal)) {
             seen << QStringLiteral("preview");
+            if (duringPreview)
+                duringPreview();
             dialog->reject();
         }
     }
@@ -97,6 +102,8 @@ private slots:
     void printAndAnswerNo();
     void printAndAnswerYes();
     void refusedSaveIsTold();
+    void numberSavedElsewhere_data();
+    void numberSavedElsewhere();
     void missingOwnCompanyIsTold();
     void closeBoxReturnsToMain();
 
@@ -388,6 +395,41 @@ void tst_frmDonneesTab::refusedSaveIsTold()
     QVERIFY(!m_main->isVisible());
 }
 
+void tst_frmDonneesTab::numberSavedElsewhere_data()
+{
+    QTest::addColumn<bool>("beforePrinting");
+    QTest::newRow("before printing: the next number prints") << true;
+    QTest::newRow("while the preview is open: nothing is saved") << false;
+}
+
+void tst_frmDonneesTab::numberSavedElsewhere()
+{
+    QFETCH(bool, beforePrinting);
+    open();
+    QCOMPARE(field("numberField"), QStringLiteral("58"));
+    ModalAnswerer answerer(QMessageBox::Yes);
+    if (beforePrinting)
+        m_fixture->addSavedNumber(58);
+    else
+        answerer.duringPreview = [this] { m_fixture->addSavedNumber(58); };
+    QTest::mouseClick(child<QPushButton>("printButton"), Qt::LeftButton);
+    if (beforePrinting) {
+        QTRY_VERIFY(!m_window);
+        QVERIFY(answerer.seen.contains(QStringLiteral("Do you wish to save the number 59 ?\n"
+                                                      "If the b/l has not been printed, you "
+                                                      "should click NO")));
+        QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 58, 59}));
+        return;
+    }
+    QTRY_COMPARE(answerer.seen.size(), 3);
+    QCOMPARE(answerer.seen.at(2),
+        QStringLiteral("The number 58 was saved by another bill after this one was printed. "
+                       "Print this bill again: its number is now 59."));
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 58}));
+    QVERIFY(m_window && m_window->isVisible());
+    QCOMPARE(field("numberField"), QStringLiteral("59"));
+}
+
 void tst_frmDonneesTab::missingOwnCompanyIsTold()
 {
     m_fixture->removeOwnCompany();
@@ -400,8 +442,14 @@ void tst_frmDonneesTab::missingOwnCompanyIsTold()
     // Still usable: it prints, with an empty shipper block, and asks for the number.
     QTest::mouseClick(child<QPushButton>("printButton"), Qt::LeftButton);
     QTRY_VERIFY(answerer.seen.size() >= 4);
-    QVERIFY(answerer.seen.contains(QStringLiteral("preview")));
-    QVERIFY(answerer.seen.last().startsWith(QStringLiteral("Do you wish to save the number 58")));
+    const qsizetype preview = answerer.seen.indexOf(QStringLiteral("preview"));
+    QVERIFY(preview > 0);
+    // After the preview the question comes alone; the notice follows it, once.
+    const QStringList after = answerer.seen.mid(preview + 1);
+    QCOMPARE(after.size(), 2);
+    QVERIFY2(after.first().startsWith(QStringLiteral("Do you wish to save the number 58")),
+        qPrintable(after.first()));
+    QVERIFY2(after.last().contains(QStringLiteral("origine")), qPrintable(after.last()));
     QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
 }
 

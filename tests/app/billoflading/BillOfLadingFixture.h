@@ -95,6 +95,23 @@ public:
             qFatal("cannot make TableBL refuse rows");
     }
 
+    // A file from before bill numbers had a unique index, already holding one number twice.
+    void makeOlderFileWithRepeatedNumber(qint64 number)
+    {
+        QSqlQuery sql(m_db->connection());
+        if (!sql.exec(QStringLiteral("DROP INDEX TableBL_NoBl"))
+            || !sql.exec(QStringLiteral("INSERT INTO TableBL (NoBl) VALUES (%1), (%1)").arg(number)))
+            qFatal("cannot make an older file");
+    }
+
+    bool hasNumberIndex() const
+    {
+        QSqlQuery sql(m_db->connection());
+        return sql.exec(QStringLiteral(
+                   "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'TableBL_NoBl'"))
+            && sql.next();
+    }
+
 private:
     static void setParty(RecordSet &rows, std::initializer_list<const char *> values)
     {

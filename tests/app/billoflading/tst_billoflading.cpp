@@ -1,6 +1,7 @@
 #include "BillOfLadingFixture.h"
 
 #include "billoflading/BillOfLading.h"
+#include "data/DataError.h"
 #include "core/Currency.h"
 
 #include <QTest>
@@ -52,6 +53,10 @@ private slots:
     void numberToSave_data();
     void numberToSave();
     void refusedSaveWritesNothing();
+    void numberTakenMeanwhileIsNotSavedAgain();
+    void printingReadsTheNumberAgain();
+    void numberPastTheLargestIsRefused();
+    void numbersAreUnique();
     void newWindowProposesTheNextNumber();
 
     void memo_data();
@@ -352,13 +357,70 @@ void tst_BillOfLading::numberToSave_data()
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("no number") << "abc" << 0;
     QTest::newRow("leading number") << " 77b" << 77;
+    QTest::newRow("largest") << "2147483647" << 2147483647;
+    // Beyond it a number would be saturated: printed as one, recorded as another.
+    QTest::newRow("one past the largest") << "2147483648" << -1;
+    QTest::newRow("far past") << "3000000001" << -1;
 }
 
 void tst_BillOfLading::numberToSave()
 {
     QFETCH(QString, numberText);
-    QFETCH(int, saved);
-    QCOMPARE(BillOfLading::numberToSave(numberText), saved);
+    QFETCH(int, saved); // -1: refused
+    QCOMPARE(BillOfLading::numberToSave(numberText).value_or(-1), saved);
+}
+
+void tst_BillOfLading::numberTakenMeanwhileIsNotSavedAgain()
+{
+    BillOfLading &bill = loaded();
+    QCOMPARE(bill.state().form.number, QStringLiteral("58"));
+    // Another bill, in another window or process, saves 58 first.
+    BillOfLading other;
+    other.load(Database::open(m_fixture->path()));
+    QVERIFY(other.saveNumber().isEmpty());
+
+    QCOMPARE(bill.saveNumber(),
+        QStringLiteral("The number 58 was saved by another bill after this one was printed. "
+                       "Print this bill again: its number is now 59."));
+    QCOMPARE(bill.state().form.number, QStringLiteral("59"));
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 58}));
+}
+
+void tst_BillOfLading::printingReadsTheNumberAgain()
+{
+    BillOfLading &bill = loaded();
+    m_fixture->addSavedNumber(58);
+    QVERIFY(bill.refreshNumber().isEmpty());
+    QCOMPARE(bill.state().form.number, QStringLiteral("59"));
+    QVERIFY(bill.saveNumber().isEmpty());
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 58, 59}));
+}
+
+void tst_BillOfLading::numberPastTheLargestIsRefused()
+{
+    m_fixture->addSavedNumber(2147483647);
+    BillOfLading &bill = loaded();
+    const QString message = QStringLiteral(
+        "The next bill of lading number 2147483648 is too large: the numbers stop at 2147483647.");
+    QCOMPARE(bill.refreshNumber(), message);
+    QCOMPARE(bill.saveNumber(), message);
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 2147483647}));
+}
+
+void tst_BillOfLading::numbersAreUnique()
+{
+    QVERIFY(m_fixture->hasNumberIndex());
+    QVERIFY_THROWS_EXCEPTION(DataError, m_fixture->addSavedNumber(57));
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
+
+    // An older file that repeats a number keeps its rows and still opens and saves.
+    m_fixture->makeOlderFileWithRepeatedNumber(57);
+    BillOfLading bill;
+    bill.load(Database::open(m_fixture->path()));
+    QVERIFY(!m_fixture->hasNumberIndex());
+    QCOMPARE(bill.state().form.number, QStringLiteral("58"));
+    QVERIFY(bill.saveNumber().isEmpty());
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57, 57, 57, 58}));
 }
 
 void tst_BillOfLading::refusedSaveWritesNothing()

@@ -3,6 +3,9 @@
 #include "cli/BolCommand.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +67,14 @@ private slots:
     void refused_data();
     void refused();
     void refusedSaveLeavesNoPdf();
+    void twoCustomersOfOneName();
+    void cartonsAndLineBreaksPrintAsTyped();
+    void pdfNeverReplacesTheDatabase_data();
+    void pdfNeverReplacesTheDatabase();
+    void failedSaveLeavesAnEarlierPdf();
+    void concurrentSavesGetDistinctNumbers();
+    void commandsSayOneLineOrNothing_data();
+    void commandsSayOneLineOrNothing();
 
 private:
     QStringList arguments(const QJsonObject &bill, bool save = false);
@@ -197,6 +212,162 @@ void tst_BolCommand::refused_data()
     }) << "unknown carrier \"NOBODY\"";
     QTest::newRow("unknown customer") << Edit([](QJsonObject &b) { b["customer"] = "Nobody Ltd"; })
                                       << "unknown customer \"Nobody Ltd\"";
+    const auto handOff = [](const char *key, QJsonValue value) {
+        return Edit([key, value](QJsonObject &b) {
+            QJsonObject h = b["handoff"].toObject();
+            h[QLatin1String(key)] = value;
+            b["handoff"] = h;
+        });
+    };
+    const QString amountRange = QStringLiteral("an amount from 0 to 922337203685477");
+    QTest::newRow("price past the currency range")
+        << handOff("blPrice", 1e15) << "\"handoff.blPrice\" must be " + amountRange;
+    QTest::newRow("negative rate") << handOff("blRate", -8.09) << "\"handoff.blRate\"";
+    QTest::newRow("click rate past the range")
+        << handOff("weightClickRate", 922337203685478.0) << "\"handoff.weightClickRate\"";
+    QTest::newRow("negative pallet click rate")
+        << handOff("palletClickRate", -1) << "\"handoff.palletClickRate\"";
+    QTest::newRow("negative weight") << handOff("blWeight", -1200) << "\"handoff.blWeight\"";
+    QTest::newRow("negative pallets") << handOff("blPallets", -3) << "\"handoff.blPallets\"";
+    QTest::newRow("customer id of nobody")
+        << Edit([](QJsonObject &b) { b["customerId"] = 99; }) << "\"customerId\": no customer 99";
+    QTest::newRow("customer id beside another name")
+        << Edit([](QJsonObject &b) { b["customerId"] = 2; }) << "customer 2 is \"Plains Supply\"";
+    QTest::newRow("customer id as text")
+        << Edit([](QJsonObject &b) { b["customerId"] = "1"; }) << "\"customerId\"";
+    QTest::newRow("agreement too long for the page")
+        << Edit([](QJsonObject &b) { b["agreement"] = QString(QStringLiteral("line\n")).repeated(80); })
+        << "The special agreement is too long for the bill: ";
+}
+
+void tst_BolCommand::twoCustomersOfOneName()
+{
+    m_fixture->addCustomer({"Atelier Leduc", "9 rue du Port", "Sorel", "QC", "J3P 1A1", ""});
+    QJsonObject bill = fullBill();
+    BolCommand::Outcome outcome = BolCommand::run(arguments(bill));
+    QCOMPARE(outcome.exitCode, BolCommand::UsageOrDataError);
+    QCOMPARE(outcome.error,
+        QStringLiteral("customer \"Atelier Leduc\" names 2 customers: give \"customerId\""));
+
+    // customers --json gives the ids; the second Atelier Leduc is the fourth row.
+    bill["customerId"] = 4;
+    outcome = BolCommand::run(arguments(bill));
+    QCOMPARE(outcome.error, QString());
+    const QString text = pdfText(pdf());
+    QVERIFY(text.contains(QStringLiteral("Sorel")));
+    QVERIFY(!text.contains(QStringLiteral("Granby")));
+    bill.remove("customer");
+    QCOMPARE(BolCommand::run(arguments(bill)).exitCode, 0);
+}
+
+void tst_BolCommand::cartonsAndLineBreaksPrintAsTyped()
+{
+    QJsonObject bill = fullBill();
+    bill["cartons"] = 1234567;
+    bill["appointment"] = false;
+    bill["agreement"] = "Call first\r\nparking\nDock 4\rGate B";
+    QCOMPARE(BolCommand::run(arguments(bill)).error, QString());
+    const QStringList lines = pdfText(pdf()).split(QLatin1Char('\n'));
+    QVERIFY(pdfText(pdf()).contains(QStringLiteral("1234567")));
+    for (const char *line : {"Call first", "parking", "Dock 4", "Gate B"}) {
+        const QString wanted = QString::fromLatin1(line);
+        QVERIFY2(std::any_of(lines.cbegin(), lines.cend(),
+                     [&](const QString &l) { return l.trimmed() == wanted; }),
+            line);
+    }
+}
+
+void tst_BolCommand::pdfNeverReplacesTheDatabase_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("the file itself") << "same";
+    QTest::newRow("a symbolic link to it") << "symlink";
+    QTest::newRow("a hard link to it") << "hardlink";
+    QTest::newRow("a .. spelling") << "dotdot";
+}
+
+void tst_BolCommand::pdfNeverReplacesTheDatabase()
+{
+    QFETCH(QString, kind);
+    const QString db = m_fixture->path();
+    QString target = db;
+    if (kind == QLatin1String("symlink")) {
+        target = m_dir->filePath(QStringLiteral("link.pdf"));
+        QVERIFY(QFile::link(db, target));
+    } else if (kind == QLatin1String("hardlink")) {
+        target = QFileInfo(db).absolutePath() + QStringLiteral("/hard.pdf");
+        QCOMPARE(::link(QFile::encodeName(db).constData(), QFile::encodeName(target).constData()),
+            0);
+    } else if (kind == QLatin1String("dotdot")) {
+        const QFileInfo info(db);
+        target = info.absolutePath() + QStringLiteral("/../") + info.dir().dirName()
+            + QLatin1Char('/') + info.fileName();
+    }
+    QFile before(db);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+
+    for (bool save : {false, true}) {
+        QStringList a = arguments(fullBill(), save);
+        a[a.indexOf(QStringLiteral("--pdf")) + 1] = target;
+        const BolCommand::Outcome outcome = BolCommand::run(a);
+        QCOMPARE(outcome.exitCode, BolCommand::UsageOrDataError);
+        QVERIFY2(outcome.error.contains(QStringLiteral("is the database file itself")),
+            qPrintable(outcome.error));
+        QVERIFY(outcome.output.isEmpty());
+        QFile after(db);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), bytes);
+    }
+}
+
+void tst_BolCommand::failedSaveLeavesAnEarlierPdf()
+{
+    QFile earlier(pdf());
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier bill");
+    earlier.close();
+    m_fixture->refuseNewNumbers();
+    QCOMPARE(BolCommand::run(arguments(fullBill(), true)).exitCode, BolCommand::UsageOrDataError);
+    QFile after(pdf());
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), QByteArray("an earlier bill"));
+    // Nothing else is left in the folder.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void tst_BolCommand::concurrentSavesGetDistinctNumbers()
+{
+    // Twenty processes at once on one file: twenty numbers, each printed on its own bill.
+    const QString program = QStringLiteral(ROUVEL_PROGRAM);
+    const QString data = m_dir->filePath(QStringLiteral("bol.json"));
+    arguments(fullBill());
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 20; ++i) {
+        auto process = std::make_unique<QProcess>();
+        process->start(program,
+            {QStringLiteral("bol"), QStringLiteral("--db"), m_fixture->path(),
+                QStringLiteral("--data"), data, QStringLiteral("--pdf"),
+                m_dir->filePath(QStringLiteral("bill-%1.pdf").arg(i)), QStringLiteral("--save")});
+        runs.push_back(std::move(process));
+    }
+    QSet<qint64> numbers;
+    for (int i = 0; i < 20; ++i) {
+        QProcess &process = *runs.at(size_t(i));
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(QString::fromUtf8(process.readAllStandardError()), QString());
+        QCOMPARE(process.exitCode(), 0);
+        const qint64 number = process.readAllStandardOutput().trimmed().toLongLong();
+        numbers.insert(number);
+        // The bill shows the number recorded for it.
+        const QString text = pdfText(m_dir->filePath(QStringLiteral("bill-%1.pdf").arg(i)));
+        QVERIFY2(text.contains(QString::number(number)), qPrintable(QString::number(number)));
+    }
+    QCOMPARE(numbers.size(), 20);
+    QList<qint64> saved = m_fixture->savedNumbers();
+    QCOMPARE(saved.size(), 22);
+    QCOMPARE(QSet<qint64>(saved.cbegin(), saved.cend()).size(), 22);
 }
 
 void tst_BolCommand::refused()
@@ -223,6 +394,58 @@ void tst_BolCommand::refusedSaveLeavesNoPdf()
         qPrintable(outcome.error));
     QVERIFY(!QFile::exists(pdf()));
     QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
+}
+
+void tst_BolCommand::commandsSayOneLineOrNothing_data()
+{
+    // DB, DATA and OUT stand for this case's database, BOL.json and PDF.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("bol") << QStringList {"bol", "--db", "DB", "--data", "DATA", "--pdf", "OUT"}
+                         << 0;
+    QTest::newRow("bol over the database")
+        << QStringList {"bol", "--db", "DB", "--data", "DATA", "--pdf", "DB"} << 2;
+    QTest::newRow("bol without data") << QStringList {"bol", "--db", "DB", "--pdf", "OUT"} << 2;
+    QTest::newRow("bol unknown option") << QStringList {"bol", "--db", "DB", "--fast"} << 2;
+    QTest::newRow("quote") << QStringList {"quote", "--db", "DB", "--weight", "1200", "--pallets",
+        "3", "--destination", "NEW YORK", "--json"}
+                           << 0;
+    QTest::newRow("quote read in part") << QStringList {"quote", "--db", "DB", "--weight",
+        "1,200", "--destination", "NEW YORK", "--json"}
+                                        << 2;
+    QTest::newRow("quote unknown option") << QStringList {"quote", "--fast"} << 2;
+    QTest::newRow("customers") << QStringList {"customers", "--db", "DB", "--json"} << 0;
+    QTest::newRow("customers unknown option") << QStringList {"customers", "--fast"} << 2;
+    QTest::newRow("init over a file") << QStringList {"init", "--db", "DB"} << 2;
+    QTest::newRow("rates unknown carrier") << QStringList {"rates", "export", "--db", "DB",
+        "--carrier", "NOBODY", "--kind", "weight", "--csv", "-"}
+                                           << 2;
+}
+
+void tst_BolCommand::commandsSayOneLineOrNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    arguments(fullBill());
+    args.replaceInStrings(QStringLiteral("DATA"), m_dir->filePath(QStringLiteral("bol.json")));
+    args.replaceInStrings(QStringLiteral("DB"), m_fixture->path());
+    args.replaceInStrings(QStringLiteral("OUT"), pdf());
+    // As under cron or as root: no display, no runtime folder.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ROUVEL_PROGRAM), args);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), exitCode);
+    const QByteArray errors = process.readAllStandardError();
+    if (exitCode == 0) {
+        QCOMPARE(QString::fromUtf8(errors), QString());
+    } else {
+        QCOMPARE(errors.count('\n'), 1);
+        QVERIFY2(errors.endsWith('\n'), errors.constData());
+    }
 }
 
 QTEST_MAIN(tst_BolCommand)

@@ -12,6 +12,8 @@ private slots:
     void numericValue_data();
     void numericValue();
     void numericValueIgnoresLocale();
+    void readsOnlyInPart_data();
+    void readsOnlyInPart();
     void formatAmount_data();
     void formatAmount();
     void roundTrip_data();
@@ -53,6 +55,31 @@ void tst_NumericText::numericValue()
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(::numericValue(text), expected);
+}
+
+void tst_NumericText::readsOnlyInPart_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("inPart");
+    QTest::newRow("thousands comma") << "1,200" << true;
+    QTest::newRow("two periods") << "1.200.5" << true;
+    QTest::newRow("a letter among digits") << "12 00a3" << true;
+    QTest::newRow("text before the digits") << "about 500" << true;
+    QTest::newRow("exponent without digits, then digits") << "3e x4" << true;
+    QTest::newRow("blank as grouping") << "1 000 lbs" << false;
+    QTest::newRow("unit after") << "1200 lbs" << false;
+    QTest::newRow("leading blank") << " 1200" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("letters only") << "abc" << false;
+    QTest::newRow("exponent read whole") << "1.5e3" << false;
+    QTest::newRow("formatted amount") << "1 234.50 $" << false;
+}
+
+void tst_NumericText::readsOnlyInPart()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, inPart);
+    QCOMPARE(::readsOnlyInPart(text), inPart);
 }
 
 void tst_NumericText::numericValueIgnoresLocale()

@@ -43,6 +43,8 @@ private slots:
     void noDatabaseEvaluatesNothing();
     void tooLarge_data();
     void tooLarge();
+    void entryReadInPart_data();
+    void entryReadInPart();
     void tooLargePicksChangeNothing();
     void rateNoteFollowsThePrice();
     void destinationBoxClickEmptiesTheNote();
@@ -780,6 +782,50 @@ void tst_BestRate::noDatabaseEvaluatesNothing()
     QVERIFY(logic.state().resultTitle.isEmpty());
     QVERIFY(!logic.pickWeight(0));
     QVERIFY(!logic.prepareBillOfLading());
+}
+
+void tst_BestRate::entryReadInPart_data()
+{
+    QTest::addColumn<QString>("weight");
+    QTest::addColumn<QString>("pallets");
+    QTest::addColumn<QString>("message"); // empty: priced as numericValue reads it
+    QTest::addColumn<QString>("price");
+
+    const QString weightMessage = QStringLiteral(
+        "The weight \"%1\" cannot be read as a number of pounds. Type it with digits only, e.g. "
+        "1200.");
+    QTest::newRow("comma") << "1,200" << "3" << weightMessage.arg("1,200") << "";
+    QTest::newRow("two periods") << "1.200.5" << "" << weightMessage.arg("1.200.5") << "";
+    QTest::newRow("letter among digits") << "12 00a3" << "" << weightMessage.arg("12 00a3") << "";
+    QTest::newRow("pallets with a comma") << "1200" << "3,5"
+                                          << "The number of pallets \"3,5\" cannot be read. Type "
+                                             "it with digits only, e.g. 3."
+                                          << "";
+    // The readings clerks rely on stay.
+    QTest::newRow("blank grouping") << "1 200 lbs" << "" << "" << "102.00 $";
+    QTest::newRow("unit after") << "1200 lbs" << "" << "" << "102.00 $";
+    QTest::newRow("leading blank") << " 1200" << "" << "" << "102.00 $";
+}
+
+void tst_BestRate::entryReadInPart()
+{
+    QFETCH(QString, weight);
+    QFETCH(QString, pallets);
+    QFETCH(QString, message);
+    QFETCH(QString, price);
+
+    // A result on display first: the refusal must not leave it standing.
+    QVERIFY(evaluate(QStringLiteral("CHICAGO"), QStringLiteral("1200"), QStringLiteral("3"))
+                .isEmpty());
+    QCOMPARE(evaluate(QStringLiteral("CHICAGO"), weight, pallets), message);
+    const BestRateState &s = m_logic->state();
+    QCOMPARE(s.entryUnreadable, !message.isEmpty());
+    QCOMPARE(s.resultPrice, price);
+    if (!message.isEmpty()) {
+        QVERIFY(s.resultTitle.isEmpty() && s.resultCarrier.isEmpty());
+        QVERIFY(!s.weightListsShown && !s.palletListsShown && !s.prepareShown);
+        QVERIFY(!m_logic->prepareBillOfLading());
+    }
 }
 
 void tst_BestRate::tooLarge_data()

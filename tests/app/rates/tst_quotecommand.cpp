@@ -215,6 +215,14 @@ void tst_QuoteCommand::refused_data()
         "--destination", "CHICAGO", "--pick", "weight:4"}
                                        << "no rate 4";
     QTest::newRow("unknown option") << QStringList {"--db", db, "--fast"} << "--fast";
+    QTest::newRow("weight read in part") << QStringList {"--db", db, "--weight", "1,200",
+        "--pallets", "3", "--destination", "CHICAGO"}
+                                         << "The weight \"1,200\" cannot be read as a number of "
+                                            "pounds. Type it with digits only, e.g. 1200.";
+    QTest::newRow("pallets read in part") << QStringList {"--db", db, "--weight", "1200",
+        "--pallets", "1.200.5", "--destination", "CHICAGO"}
+                                          << "The number of pallets \"1.200.5\" cannot be read. "
+                                             "Type it with digits only, e.g. 3.";
 }
 
 void tst_QuoteCommand::refused()
