@@ -98,6 +98,7 @@ private slots:
     void goodsChoices();
     void thirdPartyCanBeCleared();
     void agreementTextStaysInSight();
+    void agreementTooLongIsNotPrinted();
     void returnFromCustomersActivates();
     void printAndAnswerNo();
     void printAndAnswerYes();
@@ -288,6 +289,25 @@ void tst_frmDonneesTab::thirdPartyCanBeCleared()
     clickChoice(mark);
     QVERIFY(!mark->isChecked());
     QVERIFY(m_window->bill().printForm().thirdPartyText().isEmpty());
+}
+
+void tst_frmDonneesTab::agreementTooLongIsNotPrinted()
+{
+    open();
+    QStringList lines;
+    for (int i = 1; i <= 40; ++i)
+        lines << QStringLiteral("Condition %1").arg(i);
+    child<QPlainTextEdit>("agreementText")->setPlainText(lines.join(QLatin1Char('\n')));
+    ModalAnswerer answerer(QMessageBox::Yes);
+    QTest::mouseClick(child<QPushButton>("printButton"), Qt::LeftButton);
+    QTRY_COMPARE(answerer.seen.size(), 1);
+    QTest::qWait(100); // no preview, no question follows
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen.first(),
+        QStringLiteral("The special agreement is too long for the bill: 32 lines fit, it needs 40. "
+                       "Shorten it."));
+    QVERIFY(m_window && m_window->isVisible());
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
 }
 
 void tst_frmDonneesTab::agreementTextStaysInSight()
