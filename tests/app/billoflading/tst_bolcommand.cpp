@@ -235,6 +235,12 @@ void tst_BolCommand::refused_data()
         << Edit([](QJsonObject &b) { b["customerId"] = 2; }) << "customer 2 is \"Plains Supply\"";
     QTest::newRow("customer id as text")
         << Edit([](QJsonObject &b) { b["customerId"] = "1"; }) << "\"customerId\"";
+    QTest::newRow("customer name with a zero-width space")
+        << Edit([](QJsonObject &b) { b["customer"] = QString::fromUtf8("Atelier\u200bLeduc"); })
+        << "\"customer\" holds the invisible character U+200B";
+    QTest::newRow("carrier name with a control character") << handOff("blCarrierName", "AC\x01ME")
+                                                           << "\"handoff.blCarrierName\" holds the "
+                                                              "invisible character U+0001";
     QTest::newRow("agreement too long for the page")
         << Edit([](QJsonObject &b) { b["agreement"] = QString(QStringLiteral("line\n")).repeated(80); })
         << "The special agreement is too long for the bill: ";
