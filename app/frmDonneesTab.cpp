@@ -462,6 +462,8 @@ void frmDonneesTab::printBillOfLading()
     // Another bill may have taken the proposed number since this window opened.
     QString refused;
     try {
+        // Waiting for a lock another clerk holds must not look like a frozen window.
+        const BusyPointer busy;
         refused = m_logic.refreshNumber();
     } catch (const DataError &error) {
         refused = QStringLiteral("The rate database cannot be used: %1").arg(error.message());
@@ -507,7 +509,10 @@ void frmDonneesTab::printBillOfLading()
         BillOfLading::saveQuestion(m_logic.state().form.number), QMessageBox::Yes | QMessageBox::No,
         QMessageBox::No);
     if (answer == QMessageBox::Yes) {
-        refused = m_logic.saveNumber();
+        {
+            const BusyPointer busy;
+            refused = m_logic.saveNumber();
+        }
         if (refused.isEmpty()) {
             goBack();
             return;

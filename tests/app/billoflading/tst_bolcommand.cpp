@@ -1,6 +1,7 @@
 #include "BillOfLadingFixture.h"
 
 #include "cli/BolCommand.h"
+#include "cli/CustomersCommand.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -73,6 +74,7 @@ private slots:
     void pdfNeverReplacesTheDatabase();
     void failedSaveLeavesAnEarlierPdf();
     void concurrentSavesGetDistinctNumbers();
+    void customersListsEveryCustomer();
     void commandsSayOneLineOrNothing_data();
     void commandsSayOneLineOrNothing();
 
@@ -399,6 +401,31 @@ void tst_BolCommand::refusedSaveLeavesNoPdf()
     QVERIFY2(outcome.error.contains(QStringLiteral("the numbers are closed for the year")),
         qPrintable(outcome.error));
     QVERIFY(!QFile::exists(pdf()));
+    QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
+}
+
+void tst_BolCommand::customersListsEveryCustomer()
+{
+    const CustomersCommand::Outcome outcome
+        = CustomersCommand::run({QStringLiteral("customers"), QStringLiteral("--db"),
+            m_fixture->path(), QStringLiteral("--json")});
+    QCOMPARE(outcome.error, QString());
+    QCOMPARE(outcome.exitCode, 0);
+    const QJsonArray customers = QJsonDocument::fromJson(outcome.output).array();
+    QCOMPARE(customers.size(), 3);
+    const QJsonObject leduc = customers.at(0).toObject();
+    QCOMPARE(leduc.value("customerId").toInteger(), 1);
+    QCOMPARE(leduc.value("name").toString(), QStringLiteral("Atelier Leduc"));
+    QCOMPARE(leduc.value("street").toString(), QStringLiteral("220 rue Principale"));
+    QCOMPARE(leduc.value("postalCode").toString(), QStringLiteral("J2G 2V5"));
+    QCOMPARE(customers.at(1).toObject().value("province"), QJsonValue(QJsonValue::Null));
+    const QJsonObject nameless = customers.at(2).toObject();
+    QCOMPARE(nameless.value("customerId").toInteger(), 3);
+    QCOMPARE(nameless.keys(),
+        QStringList({"city", "customerId", "name", "postalCode", "province", "street",
+            "telephone"}));
+    QCOMPARE(nameless.value("telephone"), QJsonValue(QJsonValue::Null));
+    // Only read: the file is as it was.
     QCOMPARE(m_fixture->savedNumbers(), QList<qint64>({41, 57}));
 }
 
