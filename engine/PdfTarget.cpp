@@ -1,5 +1,6 @@
 #include "PdfTarget.h"
 
+#include "OutputFile.h"
 #include "PageRenderer.h"
 
 #include <QFileInfo>
@@ -7,9 +8,12 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 using namespace ReportFormat;
+
+namespace {
+const QString PdfFile = QStringLiteral("PDF file");
+} // namespace
 
 PdfTarget::PdfTarget(
     const QString &fileName, ProcessPrinter::PaperSize portraitPaper, QString title)
@@ -37,12 +41,8 @@ void PdfTarget::ensureStarted()
 {
     if (m_painter && m_painter->isActive())
         return;
-    m_file = std::make_unique<QSaveFile>(m_fileName);
-    if (!m_file->open(QIODevice::WriteOnly)) {
-        const QString why = m_file->errorString();
-        m_file.reset();
-        throw fileError(why);
-    }
+    m_file = std::make_unique<OutputFile>(m_fileName, PdfFile);
+    m_file->create();
     m_writer = std::make_unique<QPdfWriter>(m_file.get());
     m_writer->setCreator(QStringLiteral("VellumPrint"));
     m_writer->setTitle(m_title.isEmpty() ? m_header.title : m_title);
@@ -94,12 +94,9 @@ void PdfTarget::endCopy()
         discard();
         throw fileError(QStringLiteral("the PDF could not be completed."));
     }
-    if (!m_file->commit()) {
-        const QString why = m_file->errorString();
-        m_file.reset();
-        throw fileError(why);
-    }
-    m_file.reset();
+    // Throws, and removes the temporary file, when any write of the PDF failed.
+    std::unique_ptr<OutputFile> file = std::move(m_file);
+    file->commit();
 }
 
 void PdfTarget::abortCopy() { discard(); }
@@ -113,21 +110,14 @@ void PdfTarget::discard()
     m_writer.reset();
     // Nothing reaches the target's name: the temporary file goes.
     if (m_file)
-        m_file->cancelWriting();
+        m_file->cancel();
     m_file.reset();
 }
 
 void PdfTarget::checkTarget(const QString &fileName, const QString &reportPath)
 {
-    if (fileName.trimmed().isEmpty()) {
-        throw VellumError(
-            VellumError::Kind::File, QStringLiteral("No PDF file is named: give a file name."));
-    }
+    OutputFile::checkTarget(fileName, PdfFile);
     const QFileInfo target(fileName);
-    if (target.isDir()) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot write the PDF file %1: it is a folder.").arg(fileName));
-    }
     if (target.exists()
         && target.canonicalFilePath() == QFileInfo(reportPath).canonicalFilePath()) {
         throw VellumError(VellumError::Kind::File,

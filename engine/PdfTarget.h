@@ -9,13 +9,14 @@
 #include <memory>
 
 class QPainter;
+class OutputFile;
 class QPdfWriter;
-class QSaveFile;
 
 // Prints into a PDF file through the engine's page rendering, at the report's paper size in
 // the header's orientation, with real text and the report's title. The file is written under a
-// temporary name beside the target and renamed when the copy ends, so a failed run leaves
-// nothing under the target's name and never damages a file already there.
+// temporary name beside the target and renamed when the copy ends, only once every write has
+// reached the disk, so a failed run leaves nothing under the target's name and never damages a
+// file already there.
 class PdfTarget : public PrintTarget
 {
 public:
@@ -32,8 +33,8 @@ public:
     void endCopy() override;
     void abortCopy() override;
 
-    // Checks that the file can be the target of a PDF: a name, not a folder, not the report
-    // itself. Throws VellumError (file) when it cannot.
+    // Checks that the file can be the target of a PDF: a name, a regular file or a new one in
+    // an existing folder, not the report itself. Throws VellumError (file) when it cannot.
     static void checkTarget(const QString &fileName, const QString &reportPath);
 
     // Writes pages from to `to` of the report file into the PDF file; throws VellumError and
@@ -51,7 +52,7 @@ private:
     ProcessPrinter::PaperSize m_paper;
     QString m_title;
     ReportFormat::Header m_header;
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<OutputFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     std::unique_ptr<PageRenderer> m_renderer;

@@ -1,6 +1,7 @@
 #include "PrintJobs.h"
 
 #include "CommonDlg.h"
+#include "OutputFile.h"
 #include "PdfTarget.h"
 #include "PreviewForm.h"
 #include "PrintOptForm.h"
@@ -48,6 +49,20 @@ void runPrintJob(VellumPrinter &engine, const PrintOptions &options, const Print
     }
     PrintRun::runPrintJob(
         engine.PrintFile(), engine.Title(), options, ProcessPrinter::currentPrinter(), hooks);
+}
+
+// A refused path (a folder, a device) is explained at once, so the user can choose again
+// instead of the write failing later.
+bool usableTarget(QWidget *owner, const QString &title, const QString &fileName,
+    const QString &what)
+{
+    try {
+        OutputFile::checkTarget(fileName, what);
+        return true;
+    } catch (const VellumError &error) {
+        QMessageBox::warning(owner, title, error.message());
+        return false;
+    }
 }
 
 QString fileDialogFilter(const QStringList &descriptionsAndPatterns)
@@ -134,11 +149,16 @@ QString chooseSaveFileName()
 {
     const QString filter = fileDialogFilter({QStringLiteral("Text Files (*.txt)"),
         QStringLiteral("*.txt"), QStringLiteral("All Files (*.*)"), QStringLiteral("*.*")});
-    QString name;
-    if (!CommonDlg::SaveFileDialog(QApplication::activeWindow(), QStringLiteral("Save Report"),
-            filter, QString(), QStringLiteral(".txt"), CommonDlg::HideReadOnly, name))
-        return QString();
-    return name;
+    QWidget *owner = QApplication::activeWindow();
+    const QString title = QStringLiteral("Save Report");
+    for (;;) {
+        QString name;
+        if (!CommonDlg::SaveFileDialog(owner, title, filter, QString(), QStringLiteral(".txt"),
+                CommonDlg::HideReadOnly, name))
+            return QString();
+        if (usableTarget(owner, title, name, QStringLiteral("text file")))
+            return name;
+    }
 }
 
 SaveChoice chooseReportFile(QWidget *owner)
@@ -146,26 +166,35 @@ SaveChoice chooseReportFile(QWidget *owner)
     const QString filter = fileDialogFilter({QStringLiteral("Text Files (*.txt)"),
         QStringLiteral("*.txt"), QStringLiteral("All Files (*.*)"), QStringLiteral("*.*"),
         QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("*.pdf")});
-    SaveChoice choice;
-    int filterIndex = 0;
-    if (!CommonDlg::SaveFileDialog(owner, QStringLiteral("Save Report"), filter, QString(),
-            QStringLiteral(".txt"), CommonDlg::HideReadOnly, choice.fileName, &filterIndex))
-        return {};
-    // A name ending in .pdf is a PDF whichever filter was shown.
-    choice.pdf
-        = filterIndex == 3 || choice.fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
-    return choice;
+    const QString title = QStringLiteral("Save Report");
+    for (;;) {
+        SaveChoice choice;
+        int filterIndex = 0;
+        if (!CommonDlg::SaveFileDialog(owner, title, filter, QString(), QStringLiteral(".txt"),
+                CommonDlg::HideReadOnly, choice.fileName, &filterIndex))
+            return {};
+        // A name ending in .pdf is a PDF whichever filter was shown.
+        choice.pdf = filterIndex == 3
+            || choice.fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+        const QString what = choice.pdf ? QStringLiteral("PDF file") : QStringLiteral("text file");
+        if (usableTarget(owner, title, choice.fileName, what))
+            return choice;
+    }
 }
 
 QString choosePdfFileName(QWidget *owner)
 {
     const QString filter
         = fileDialogFilter({QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("*.pdf")});
-    QString name;
-    if (!CommonDlg::SaveFileDialog(owner, QStringLiteral("Save as PDF"), filter, QString(),
-            QStringLiteral(".pdf"), CommonDlg::HideReadOnly | CommonDlg::OverwritePrompt, name))
-        return QString();
-    return name;
+    const QString title = QStringLiteral("Save as PDF");
+    for (;;) {
+        QString name;
+        if (!CommonDlg::SaveFileDialog(owner, title, filter, QString(), QStringLiteral(".pdf"),
+                CommonDlg::HideReadOnly | CommonDlg::OverwritePrompt, name))
+            return QString();
+        if (usableTarget(owner, title, name, QStringLiteral("PDF file")))
+            return name;
+    }
 }
 
 std::function<void()> throttledEvents()

@@ -35,7 +35,8 @@ void previewReport(VellumPrinter &engine);
 void printReport(VellumPrinter &engine, const PdfSetup &pdf);
 // Writes every page of the report file into a PDF file, letting window messages through.
 void printToPdf(const QString &reportPath, const QString &fileName, const PdfSetup &pdf);
-// Returns the chosen file name, or an empty string when the user cancelled.
+// Returns the chosen file name, or an empty string when the user cancelled. A path no file can
+// be written to is refused with a message and the dialog shown again; likewise below.
 QString chooseSaveFileName();
 // The preview's save dialog: the text filters and "PDF Files (*.pdf)".
 SaveChoice chooseReportFile(QWidget *owner);

@@ -1,5 +1,6 @@
 #include "ReportWriter.h"
 
+#include "ReportFileName.h"
 #include "VellumError.h"
 
 #include <QDir>
@@ -42,9 +43,11 @@ QString ReportWriter::temporaryFolder()
 void ReportWriter::create(const Header &header)
 {
     const QString folder = temporaryFolder();
-    QByteArray name = QFile::encodeName(folder + QStringLiteral("/RPRTXXXXXX"));
-    // mkostemp creates the file for its owner only (0600) and opens it.
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    // Killed processes leave their files behind; this is the next chance to clear them.
+    ReportFileName::removeLeftovers(folder);
+    QByteArray name = QFile::encodeName(ReportFileName::templateIn(folder));
+    // mkostemps creates the file for its owner only (0600) and opens it.
+    const int fd = ::mkostemps(name.data(), ReportFileName::SuffixLength, O_CLOEXEC);
     if (fd < 0) {
         throw VellumError(VellumError::Kind::File,
             QStringLiteral("Cannot create a report file in the temporary folder %1: %2")
@@ -70,6 +73,19 @@ void ReportWriter::close()
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
+    }
+}
+
+void ReportWriter::finish()
+{
+    if (m_fd < 0)
+        throw VellumError(VellumError::Kind::File, QStringLiteral("No report file is open."));
+    const int fd = m_fd;
+    m_fd = -1;
+    // Some filesystems (NFS, a quota) report a failed write only when the file is closed.
+    if (::close(fd) != 0 && errno != EINTR) {
+        throw VellumError(VellumError::Kind::File,
+            QStringLiteral("Cannot write to the report file %1: %2").arg(m_path, lastError()));
     }
 }
 

@@ -15,13 +15,17 @@ public:
     ReportWriter(const ReportWriter &) = delete;
     ReportWriter &operator=(const ReportWriter &) = delete;
 
-    // Creates a new unique file "RPRT..." readable and writable by its owner only, writes the
-    // header as record 1 and closes the file open before. Throws VellumError (file), keeping
+    // Creates a new unique file "RPRT<pid>-XXXXXX.tmp" readable and writable by its owner
+    // only, writes the header as record 1 and closes the file open before. Report files left by
+    // processes that no longer run are removed first. Throws VellumError (file), keeping
     // the file open before, when it cannot.
     void create(const ReportFormat::Header &header);
     bool isOpen() const { return m_fd >= 0; }
     QString path() const { return m_path; }
     void close();
+    // Closes the file after the last record. Throws VellumError (file) when the close reports
+    // a failed write.
+    void finish();
 
     // Appends one command record. Throws VellumError (file) on a write error; the file then
     // keeps only whole records.

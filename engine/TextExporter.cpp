@@ -80,10 +80,8 @@ void TextExporter::run(
     const auto flush = [&exporter, &out]() {
         QByteArray &buffer = exporter.m_out;
         const qsizetype size = buffer.size();
-        if (size > 0 && out.write(buffer.constData(), size) != size) {
-            throw VellumError(VellumError::Kind::File,
-                QStringLiteral("Cannot write the text file: %1").arg(out.errorString()));
-        }
+        if (size > 0 && out.write(buffer.constData(), size) != size)
+            throw VellumError(VellumError::Kind::File, out.errorString());
         buffer.resize(0);
     };
     Record record;

@@ -27,7 +27,8 @@ public:
     static int columnOf(double x, qint16 scaleMode);
 
     // Exports records 2 and up of pages 1 to totalPages into the device, stopping at ENDDOC.
-    // yield runs between records so windows stay alive. Write errors throw VellumError (file).
+    // yield runs between records so windows stay alive. Write errors throw VellumError (file)
+    // with the device's error string, which names the file and the cause.
     static void run(ReportReader &reader, QIODevice &out, qint16 totalPages,
         const std::function<void()> &yield = {});
 

@@ -4,6 +4,12 @@ namespace {
 // A fresh measuring surface starts with a small sans-serif font, as a blank page picture does.
 const QString defaultFace = QStringLiteral("Arial");
 constexpr qint16 defaultPoints = 8;
+
+quint64 nextFontSerial()
+{
+    static quint64 serial = 0;
+    return ++serial;
+}
 } // namespace
 
 TextMeasurer::TextMeasurer()
@@ -11,6 +17,7 @@ TextMeasurer::TextMeasurer()
     , m_points(defaultPoints)
     , m_font(twipsFont(defaultFace, defaultPoints, false, false, false))
     , m_metrics(m_font)
+    , m_fontSerial(nextFontSerial())
 {
 }
 
@@ -21,6 +28,7 @@ void TextMeasurer::setFont(
     m_points = points;
     m_font = twipsFont(m_face, points, bold, italic, underline);
     m_metrics = QFontMetricsF(m_font);
+    m_fontSerial = nextFontSerial();
 }
 
 double TextMeasurer::textWidthTwips(const QString &text) const

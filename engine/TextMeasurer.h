@@ -21,6 +21,10 @@ public:
     bool italic() const { return m_font.italic(); }
     bool underline() const { return m_font.underline(); }
 
+    // Changes whenever the measuring font does, also from one measurer to the next, so that
+    // widths remembered under one font are not taken for another.
+    quint64 fontSerial() const { return m_fontSerial; }
+
     // Advance width of the text in twips.
     double textWidthTwips(const QString &text) const;
     // Height of a line holding "X": the font's ascent plus descent, in twips.
@@ -35,4 +39,5 @@ private:
     qint16 m_points = 0;
     QFont m_font;
     QFontMetricsF m_metrics;
+    quint64 m_fontSerial = 0;
 };

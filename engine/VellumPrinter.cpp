@@ -1,6 +1,9 @@
 #include "VellumPrinter.h"
 
 #include "CurrentEngine.h"
+#include "LineFitter.h"
+#include "MemoWrapper.h"
+#include "OutputFile.h"
 #include "PrintJobs.h"
 #include "ProcessPrinter.h"
 #include "ReportFormat.h"
@@ -29,15 +32,6 @@ using Axis = UnitConverter::Axis;
 namespace {
 
 bool isNullText(const QVariant &text) { return !text.isValid() || text.isNull(); }
-
-QString joined(const QString &line, QStringView word)
-{
-    QString text;
-    text.reserve(line.size() + word.size());
-    text.append(line);
-    text.append(word);
-    return text;
-}
 
 // The text form of a value: texts as they are; floating-point numbers with at most 15
 // significant digits, so that a computed 0.1 + 0.2 prints as 0.3, not 0.30000000000000004.
@@ -132,6 +126,15 @@ public:
     }
     void unloadSurface() { m_surface.reset(); }
 
+    // The memo column test: the line measured in the measuring font, converted to the report
+    // unit, within the column width (compared in single precision).
+    LineFitter lineFitter(float width)
+    {
+        const double edgeTwips = UnitConverter::toTwips(width, scaleMode, Axis::Horizontal);
+        return LineFitter([this]() -> const TextMeasurer & { return surface().measurer; },
+            [this, width](double twips) { return width >= float(toUnitsX(twips)); }, edgeTwips);
+    }
+
     // A PDF of the current report: the paper and title it was recorded with, or for a loaded
     // report the current printer's paper, as the preview shows it, and its header's title.
     PrintJobs::PdfSetup pdfSetup() const
@@ -223,52 +226,6 @@ VellumPrinter::VellumPrinter(QObject *parent)
 
 VellumPrinter::~VellumPrinter() = default;
 
-namespace {
-
-// The word loop shared by MemoOut and MemoHeight. A word keeps its trailing blank; CR LF ends
-// a word and breaks the line.
-template<typename Fits, typename EmitLine, typename LineBreak>
-void wrapWords(const QString &text, Fits fits, EmitLine emitLine, LineBreak lineBreak)
-{
-    static const QString crlf = QStringLiteral("\r\n");
-    QString line;
-    qsizetype c = 0;
-    const qsizetype n = text.size();
-    while (c < n) {
-        const QStringView rest = QStringView(text).mid(c);
-        const qsizetype sp = rest.indexOf(u' ');
-        const qsizetype br = rest.indexOf(crlf);
-        QStringView word;
-        bool hardBreak = false;
-        if (br >= 0 && (sp < 0 || br < sp)) {
-            word = rest.left(br + 2);
-            hardBreak = true;
-        } else if (sp >= 0) {
-            word = rest.left(sp + 1);
-        } else {
-            word = rest;
-        }
-        c += word.size();
-        if (hardBreak)
-            word.chop(2);
-        if (fits(line, word)) {
-            line.append(word);
-        } else {
-            emitLine(line);
-            lineBreak();
-            line = word.toString();
-        }
-        if (hardBreak) {
-            emitLine(line);
-            line.clear();
-            lineBreak();
-        }
-    }
-    emitLine(line);
-}
-
-} // namespace
-
 void VellumPrinter::SetFont(const QString &Name, qint16 Size, qint32 Attributes)
 {
     d->requireRecording();
@@ -335,13 +292,21 @@ void VellumPrinter::MemoOut(double FromX, double ToX, const QVariant &Text)
     }
     prepareDraw(*this, *d);
     const float width = float(ToX - FromX);
-    wrapWords(
-        textOf(Text),
-        [this, width](const QString &line, QStringView word) {
-            const double twips = d->surface().measurer.textWidthTwips(joined(line, word));
-            return width >= float(d->toUnitsX(twips));
+    const QString text = textOf(Text);
+    LineFitter fits = d->lineFitter(width);
+    // Each line is a TextOut, but only the last one's width is measured: the others are
+    // followed by a NewLine, which puts X back to 0 before anything can read it.
+    QString lastLine;
+    MemoWrapper::wrap(
+        text, std::ref(fits),
+        [this, FromX, &lastLine](const QString &line) {
+            d->requireRecording();
+            prepareDraw(*this, *d);
+            d->writer.append(Record::textOut(d->page, FromX, d->y, line));
+            lastLine = line;
         },
-        [this, FromX](const QString &line) { TextOut(FromX, line); }, [this]() { NewLine(); });
+        [this]() { NewLine(); });
+    d->x = FromX + d->toUnitsX(d->surface().measurer.textWidthTwips(lastLine));
 }
 
 double VellumPrinter::MemoHeight(double FromX, double ToX, const QVariant &Text)
@@ -352,13 +317,10 @@ double VellumPrinter::MemoHeight(double FromX, double ToX, const QVariant &Text)
     }
     const float width = float(ToX - FromX);
     double total = 0.0;
-    wrapWords(
-        textOf(Text),
-        [this, width](const QString &line, QStringView word) {
-            const double twips = d->surface().measurer.textWidthTwips(joined(line, word));
-            return width >= float(d->toUnitsX(twips));
-        },
-        [](const QString &) {},
+    const QString text = textOf(Text);
+    LineFitter fits = d->lineFitter(width);
+    MemoWrapper::wrap(
+        text, std::ref(fits), [](const QString &) {},
         [this, &total]() {
             const float advance = float(d->surface().measurer.lineHeightTwips() * d->spacing);
             total += d->toUnitsY(advance);
@@ -468,6 +430,8 @@ void VellumPrinter::PrintToFile()
     }
     // Replacing the report by its own export would lose the report, and a loaded one is the
     // caller's saved file.
+    const QString textFile = QStringLiteral("text file");
+    OutputFile::checkTarget(d->printTextFile, textFile);
     const QFileInfo target(d->printTextFile);
     if (target.exists()
         && target.canonicalFilePath() == QFileInfo(d->reportPath).canonicalFilePath()) {
@@ -479,12 +443,8 @@ void VellumPrinter::PrintToFile()
     ReportReader reader;
     if (!reader.open(d->reportPath))
         throw VellumError(VellumError::Kind::File, reader.errorString());
-    QFile out(d->printTextFile);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot write the text file %1: %2")
-                .arg(d->printTextFile, out.errorString()));
-    }
+    OutputFile out(d->printTextFile, textFile);
+    out.create();
     // Windows stay alive during a long export without paying for it on every record.
     QElapsedTimer sinceEvents;
     sinceEvents.start();
@@ -495,11 +455,7 @@ void VellumPrinter::PrintToFile()
         }
     };
     TextExporter::run(reader, out, d->totalPages, yield);
-    if (!out.flush()) {
-        throw VellumError(VellumError::Kind::File,
-            QStringLiteral("Cannot write the text file %1: %2")
-                .arg(d->printTextFile, out.errorString()));
-    }
+    out.commit();
 }
 
 void VellumPrinter::PrintReport()
@@ -535,7 +491,7 @@ void VellumPrinter::EndDoc()
 {
     d->requireRecording();
     d->writer.append(Record::pageMark(d->page, Keyword::EndDoc));
-    d->writer.close();
+    d->writer.finish();
     d->totalPages = d->page;
     d->state = VellumPrinterPrivate::State::Ended;
     d->unloadSurface();

@@ -33,8 +33,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -243,6 +251,178 @@ private:
     QPageSize m_old;
 };
 
+
+// Every way the engine writes a file for the user.
+enum class Writer { PrintToPdf, PdfDestination, PreviewText, PreviewPdf, PrintToFile, SaveReport };
+
+const char *writerName(Writer writer)
+{
+    switch (writer) {
+    case Writer::PrintToPdf: return "PrintToPdf";
+    case Writer::PdfDestination: return "PDF file destination";
+    case Writer::PreviewText: return "preview save, text";
+    case Writer::PreviewPdf: return "preview save, PDF";
+    case Writer::PrintToFile: return "PrintToFile";
+    case Writer::SaveReport: return "SaveReport";
+    }
+    return "";
+}
+
+bool writesPdf(Writer writer)
+{
+    return writer == Writer::PrintToPdf || writer == Writer::PdfDestination
+        || writer == Writer::PreviewPdf;
+}
+
+bool throughADialog(Writer writer)
+{
+    return writer == Writer::PdfDestination || writer == Writer::PreviewText
+        || writer == Writer::PreviewPdf;
+}
+
+const QList<Writer> allWriters {Writer::PrintToPdf, Writer::PdfDestination, Writer::PreviewText,
+    Writer::PreviewPdf, Writer::PrintToFile, Writer::SaveReport};
+
+// Writes the report into `path` as the user of each writer does, and returns what the user or
+// the caller is told: the error raised, or the messages shown. A dialog that comes back after a
+// refusal is cancelled.
+QString writeWith(Writer writer, VellumPrinter &engine, const QString &path)
+{
+    QStringList told;
+    try {
+        switch (writer) {
+        case Writer::PrintToPdf:
+            engine.PrintToPdf(path);
+            break;
+        case Writer::PrintToFile:
+            engine.SetPrintTextFile(path);
+            engine.PrintToFile();
+            break;
+        case Writer::SaveReport:
+            engine.SaveReport(path);
+            break;
+        case Writer::PdfDestination:
+        case Writer::PreviewText:
+        case Writer::PreviewPdf: {
+            int fileDialogs = 0;
+            int optionForms = 0;
+            ModalDriver driver;
+            driver.action = [&](QWidget *modal) {
+                if (auto *form = qobject_cast<PrintOptForm *>(modal)) {
+                    const bool first = optionForms++ == 0;
+                    form->printerList()->setCurrentIndex(form->printerList()->count() - 1);
+                    form->findChild<QPushButton *>(first ? QStringLiteral("OkBtn")
+                                                         : QStringLiteral("CancelBtn"))
+                        ->click();
+                } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+                    if (fileDialogs++ > 0) {
+                        files->reject();
+                        return;
+                    }
+                    auto *types = files->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                    if (types && writer != Writer::PdfDestination) {
+                        const int filter = writer == Writer::PreviewPdf ? 2 : 0;
+                        types->setCurrentIndex(filter);
+                        Q_EMIT types->activated(filter);
+                        Q_EMIT types->textActivated(types->currentText());
+                    }
+                    typeFileName(
+                        files, QFileInfo(path).absolutePath(), QFileInfo(path).fileName());
+                    static_cast<QDialog *>(files)->accept();
+                } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                    // The question before an existing file is replaced is answered yes.
+                    if (QAbstractButton *yes = box->button(QMessageBox::Yes)) {
+                        yes->click();
+                        return;
+                    }
+                    told << box->text();
+                    box->accept();
+                }
+            };
+            if (writer == Writer::PdfDestination) {
+                PrintJobs::printReport(engine, {ProcessPrinter::paperSize(1), engine.Title()});
+            } else {
+                PreviewForm form(engine);
+                if (!form.load())
+                    return QStringLiteral("the preview did not load");
+                form.saveCommand();
+            }
+            break;
+        }
+        }
+    } catch (const VellumError &error) {
+        told << error.message();
+        if (error.kind() != VellumError::Kind::File)
+            told << QStringLiteral("(not a file error)");
+    }
+    return told.join(u'\n');
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// The kind of a folder entry, links not followed: what a refused write must leave as it was.
+int entryType(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & S_IFMT) : 0;
+}
+
+// A folder entry of the given kind at `path`; false when this machine cannot make it.
+bool makeEntry(const QString &kind, const QString &path, const QTemporaryDir &dir, int *socketFd)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == QLatin1String("folder"))
+        return QDir().mkdir(path);
+    if (kind == QLatin1String("FIFO"))
+        return ::mkfifo(native.constData(), 0600) == 0;
+    if (kind == QLatin1String("device like /dev/null"))
+        return ::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    if (kind == QLatin1String("device like /dev/full"))
+        return ::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+    if (kind == QLatin1String("link to nothing"))
+        return QFile::link(dir.filePath(QStringLiteral("gone")), path);
+    if (kind == QLatin1String("socket")) {
+        *socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        if (*socketFd < 0 || size_t(native.size()) >= sizeof(address.sun_path))
+            return false;
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        return ::bind(*socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) == 0;
+    }
+    return false;
+}
+
+// Limits the size of the files this process writes while it lives: writes past the limit fail
+// with EFBIG, as on a full disk, instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    struct rlimit m_saved {};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
 } // namespace
 
 class tst_PdfOutput : public QObject
@@ -261,6 +441,14 @@ private slots:
     void previewSaveFilters_data();
     void previewSaveFilters();
     void cupsQueueAndPdfAgree();
+    void refusedPaths_data();
+    void refusedPaths();
+    void linkToAFileStaysALink_data();
+    void linkToAFileStaysALink();
+    void failedWriteKeepsTheEarlierFile_data();
+    void failedWriteKeepsTheEarlierFile();
+    void refusedChoiceAsksAgain_data();
+    void refusedChoiceAsksAgain();
 };
 
 // Each row: the paper the report is recorded on and its orientation.
@@ -701,6 +889,209 @@ void tst_PdfOutput::cupsQueueAndPdfAgree()
                            .arg(inkA.left())
                            .arg(inkA.top())));
     }
+}
+
+// Each writer against each kind of path no file can be written to: refused before anything is
+// written, the entry left as it was and nothing else in the folder.
+void tst_PdfOutput::refusedPaths_data()
+{
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause");
+    const QList<std::pair<QString, QString>> kinds {{"folder", "it is a folder."},
+        {"FIFO", "it is a pipe (FIFO), not a file."}, {"socket", "it is a socket, not a file."},
+        {"device like /dev/null", "it is a device, not a file."},
+        {"device like /dev/full", "it is a device, not a file."},
+        {"link to nothing", "it is a link to a file that does not exist."}};
+    for (const Writer writer : allWriters) {
+        for (const auto &[kind, cause] : kinds) {
+            // A file dialog opens a folder rather than choosing it.
+            if (kind == QLatin1String("folder") && throughADialog(writer))
+                continue;
+            QTest::addRow("%s, %s", writerName(writer), qPrintable(kind))
+                << writer << kind << cause;
+        }
+    }
+}
+
+void tst_PdfOutput::refusedPaths()
+{
+    QFETCH(Writer, writer);
+    QFETCH(QString, kind);
+    QFETCH(QString, cause);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path
+        = dir.filePath(writesPdf(writer) ? QStringLiteral("out.pdf") : QStringLiteral("out.txt"));
+    int socketFd = -1;
+    const auto closeSocket = qScopeGuard([&socketFd] {
+        if (socketFd >= 0)
+            ::close(socketFd);
+    });
+    if (!makeEntry(kind, path, dir, &socketFd))
+        QSKIP("this machine cannot make that kind of entry");
+    const int typeBefore = entryType(path);
+    auto engine = numbered(2);
+    const auto entries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
+    const QStringList listed = QDir(dir.path()).entryList(entries);
+
+    const QString told = writeWith(writer, *engine, path);
+    QCOMPARE(told, QStringLiteral("Cannot write the %1 %2: %3")
+                       .arg(writesPdf(writer) ? "PDF file" : "text file", path, cause));
+    QCOMPARE(entryType(path), typeBefore);
+    QCOMPARE(QDir(dir.path()).entryList(entries), listed);
+}
+
+// A link to an ordinary file is written through: the file it names is replaced, the link kept.
+void tst_PdfOutput::linkToAFileStaysALink_data()
+{
+    QTest::addColumn<Writer>("writer");
+    for (const Writer writer : allWriters)
+        QTest::addRow("%s", writerName(writer)) << writer;
+}
+
+void tst_PdfOutput::linkToAFileStaysALink()
+{
+    QFETCH(Writer, writer);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString ext = writesPdf(writer) ? QStringLiteral(".pdf") : QStringLiteral(".txt");
+    const QString real = dir.filePath(QStringLiteral("real") + ext);
+    const QString link = dir.filePath(QStringLiteral("link") + ext);
+    {
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier");
+    }
+    QVERIFY(QFile::link(real, link));
+    auto engine = numbered(2);
+
+    QCOMPARE(writeWith(writer, *engine, link), QString());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), real);
+    const QByteArray written = contentOf(real);
+    if (writesPdf(writer))
+        QCOMPARE(PdfProbe::pages(real), 2);
+    else
+        QVERIFY2(written.contains("Page2"), written.constData());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        (QStringList {QFileInfo(link).fileName(), QFileInfo(real).fileName()}));
+}
+
+// Each writer on a disk that fills up during the write, with and without a file there before:
+// the error names the file and the cause, the earlier file keeps every byte, no part of the new
+// one stays.
+void tst_PdfOutput::failedWriteKeepsTheEarlierFile_data()
+{
+    QTest::addColumn<Writer>("writer");
+    QTest::addColumn<bool>("earlier");
+    for (const Writer writer : allWriters) {
+        QTest::addRow("%s, earlier file", writerName(writer)) << writer << true;
+        QTest::addRow("%s, new file", writerName(writer)) << writer << false;
+    }
+}
+
+void tst_PdfOutput::failedWriteKeepsTheEarlierFile()
+{
+    QFETCH(Writer, writer);
+    QFETCH(bool, earlier);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path
+        = dir.filePath(writesPdf(writer) ? QStringLiteral("out.pdf") : QStringLiteral("out.txt"));
+    const QByteArray before = "the earlier file, which must stay whole";
+    if (earlier) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    auto engine = numbered(3);
+    const QStringList listed = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    QString told;
+    {
+        // Less than the text export of three pages, and far less than their PDF.
+        FileSizeLimit limit(20);
+        QVERIFY(limit.active());
+        told = writeWith(writer, *engine, path);
+    }
+    QVERIFY2(told.contains(path), qPrintable(told));
+    QVERIFY2(told.contains(qt_error_string(EFBIG)), qPrintable(told));
+    QVERIFY2(!told.contains(QStringLiteral("(not a file error)")), qPrintable(told));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), listed);
+    if (earlier)
+        QCOMPARE(contentOf(path), before);
+}
+
+// A path refused in the file dialog of the print options or of the preview's save is told at
+// once and the dialog comes back; the second choice is written.
+void tst_PdfOutput::refusedChoiceAsksAgain_data()
+{
+    QTest::addColumn<Writer>("writer");
+    QTest::newRow("PDF file destination") << Writer::PdfDestination;
+    QTest::newRow("preview save, text") << Writer::PreviewText;
+    QTest::newRow("preview save, PDF") << Writer::PreviewPdf;
+    // SaveReport without a name asks for the file in the same way.
+    QTest::newRow("SaveReport's dialog") << Writer::SaveReport;
+}
+
+void tst_PdfOutput::refusedChoiceAsksAgain()
+{
+    QFETCH(Writer, writer);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString ext = writesPdf(writer) ? QStringLiteral(".pdf") : QStringLiteral(".txt");
+    const QString fifo = dir.filePath(QStringLiteral("fifo") + ext);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    const QString good = dir.filePath(QStringLiteral("good") + ext);
+    auto engine = numbered(2);
+    QStringList files;
+    QStringList messages;
+    ModalDriver driver;
+    driver.action = [&](QWidget *modal) {
+        if (auto *form = qobject_cast<PrintOptForm *>(modal)) {
+            form->printerList()->setCurrentIndex(form->printerList()->count() - 1);
+            form->findChild<QPushButton *>(QStringLiteral("OkBtn"))->click();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            const QString name = files.isEmpty() ? fifo : good;
+            files << QFileInfo(name).fileName();
+            if (auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                types && writer == Writer::PreviewPdf) {
+                types->setCurrentIndex(2);
+                Q_EMIT types->activated(2);
+                Q_EMIT types->textActivated(types->currentText());
+            }
+            typeFileName(dialog, dir.path(), QFileInfo(name).fileName());
+            static_cast<QDialog *>(dialog)->accept();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            // The file dialog's question before an existing name is replaced is answered yes.
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes)) {
+                yes->click();
+                return;
+            }
+            messages << box->text();
+            box->accept();
+        }
+    };
+    if (writer == Writer::PdfDestination) {
+        PrintJobs::printReport(*engine, {ProcessPrinter::paperSize(1), engine->Title()});
+    } else if (writer == Writer::SaveReport) {
+        QVERIFY(engine->SaveReport(QStringLiteral("  ")));
+        QCOMPARE(engine->PrintTextFile(), good);
+    } else {
+        PreviewForm form(*engine);
+        QVERIFY(form.load());
+        form.saveCommand();
+    }
+    QCOMPARE(files, (QStringList {QFileInfo(fifo).fileName(), QFileInfo(good).fileName()}));
+    QCOMPARE(messages,
+        QStringList {QStringLiteral("Cannot write the %1 %2: it is a pipe (FIFO), not a file.")
+                         .arg(writesPdf(writer) ? "PDF file" : "text file", fifo)});
+    QCOMPARE(entryType(fifo), int(S_IFIFO));
+    if (writesPdf(writer))
+        QCOMPARE(PdfProbe::pages(good), 2);
+    else
+        QVERIFY(contentOf(good).contains("Page2"));
 }
 
 QTEST_MAIN(tst_PdfOutput)

@@ -9,9 +9,15 @@
 
 #include <QScopeGuard>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QRegularExpression>
+
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ReportFormat;
 
@@ -40,6 +46,67 @@ double doubleIn(const QByteArray &rec, int offset)
     RecordBytes r {};
     std::memcpy(r.data(), rec.constData(), RecordSize);
     return doubleAt(r, offset);
+}
+
+// Points TMPDIR, and so the engine's temporary folder, at a folder while it lives.
+class TemporaryFolder
+{
+public:
+    explicit TemporaryFolder(const QString &folder)
+        : m_old(qgetenv("TMPDIR"))
+        , m_had(qEnvironmentVariableIsSet("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~TemporaryFolder()
+    {
+        if (m_had)
+            qputenv("TMPDIR", m_old);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+// A child process kept alive until the object goes; pid() 0 when none could be started.
+class LiveChild
+{
+public:
+    LiveChild()
+        : m_pid(::fork())
+    {
+        if (m_pid == 0) {
+            ::pause();
+            ::_exit(0);
+        }
+        if (m_pid < 0)
+            m_pid = 0;
+    }
+    ~LiveChild()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid;
+};
+
+// The id of a process that has run and ended.
+pid_t deadProcess()
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(0);
+    if (pid > 0)
+        ::waitpid(pid, nullptr, 0);
+    return pid;
 }
 
 using Setter = std::function<void(VellumPrinter &)>;
@@ -669,6 +736,93 @@ private slots:
         // The ended report is still the engine's.
         QCOMPARE(engine.PrintFile(), first);
         QCOMPARE(engine.TotalPages(), qint16(1));
+    }
+
+    void reportFileIsNamedForItsProcess()
+    {
+        VellumPrinter engine;
+        engine.BeginDoc();
+        m_reports << engine.PrintFile();
+        const QRegularExpression form(QStringLiteral("^RPRT%1-[A-Za-z0-9]{6}\\.tmp$")
+                                          .arg(QCoreApplication::applicationPid()));
+        QVERIFY2(form.match(QFileInfo(engine.PrintFile()).fileName()).hasMatch(),
+            qPrintable(engine.PrintFile()));
+    }
+
+    // The next BeginDoc in a temporary folder removes the report files whose process is gone,
+    // and only those.
+    void leftoverReports_data()
+    {
+        QTest::addColumn<QString>("owner"); // "dead", "self", "child", or a literal name
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("process gone") << "dead" << true;
+        QTest::newRow("this process") << "self" << false;
+        QTest::newRow("a running child") << "child" << false;
+        QTest::newRow("a name without a process") << "RPRTA1B2C3" << false;
+        QTest::newRow("another kind of file") << "RPRT99999999-notes.txt" << false;
+        QTest::newRow("process 0") << "RPRT0-abcdef.tmp" << false;
+    }
+
+    void leftoverReports()
+    {
+        QFETCH(QString, owner);
+        QFETCH(bool, removed);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        LiveChild child;
+        QVERIFY(child.pid() > 0);
+        QString name = owner;
+        const auto named = [](qint64 pid) { return QStringLiteral("RPRT%1-a1B2c3.tmp").arg(pid); };
+        if (owner == QLatin1String("dead"))
+            name = named(deadProcess());
+        else if (owner == QLatin1String("self"))
+            name = named(QCoreApplication::applicationPid());
+        else if (owner == QLatin1String("child"))
+            name = named(child.pid());
+        const QString path = dir.filePath(name);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(256, 'x'));
+        }
+        TemporaryFolder temporary(dir.path());
+        VellumPrinter engine;
+        engine.BeginDoc();
+        engine.EndDoc();
+        QCOMPARE(QFileInfo::exists(path), !removed);
+        // The new report itself is not taken for a leftover.
+        QVERIFY(QFileInfo::exists(engine.PrintFile()));
+        QCOMPARE(QFileInfo(engine.PrintFile()).absolutePath(),
+            QFileInfo(dir.path()).absoluteFilePath());
+        engine.DestroyReport();
+    }
+
+    void headerWriteErrorLeavesNoFile()
+    {
+        struct rlimit saved {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        auto restore = qScopeGuard([&] {
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+        });
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        TemporaryFolder temporary(dir.path());
+        struct rlimit small = saved;
+        small.rlim_cur = 100;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        VellumPrinter engine;
+        try {
+            engine.BeginDoc();
+            m_reports << engine.PrintFile();
+            QFAIL("no write error");
+        } catch (const VellumError &error) {
+            QCOMPARE(error.kind(), VellumError::Kind::File);
+            QVERIFY2(error.message().contains(qt_error_string(EFBIG)), qPrintable(error.message()));
+        }
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void loadReportOfAMissingFile()

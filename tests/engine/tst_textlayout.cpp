@@ -235,8 +235,15 @@ private slots:
             << QStringLiteral("one\r\n") << wide << QStringList {"one", ""};
         QTest::newRow("break without blank")
             << QStringLiteral("one two\r\nthree") << wide << QStringList {"one two", "three"};
-        QTest::newRow("lone line feed stays")
-            << QStringLiteral("a\nb") << wide << QStringList {"a\nb"};
+        QTest::newRow("lone line feed")
+            << QStringLiteral("parking\nDock 4") << wide << QStringList {"parking", "Dock 4"};
+        QTest::newRow("lone carriage return")
+            << QStringLiteral("parking\rDock 4") << wide << QStringList {"parking", "Dock 4"};
+        QTest::newRow("mixed breaks") << QStringLiteral("one\rtwo\nthree\r\nfour\n\rfive")
+                                      << wide
+                                      << QStringList {"one", "two", "three", "four", "", "five"};
+        QTest::newRow("blank before a lone line feed")
+            << QStringLiteral("one \ntwo") << wide << QStringList {"one", "two"};
         QTest::newRow("wrap keeps the blank")
             << QStringLiteral("aaa bbb ccc") << QStringLiteral("aaa bbb ")
             << QStringList {"aaa bbb", "ccc"};
@@ -274,6 +281,8 @@ private slots:
         const double lastY = texts(records).size() > 0 ? records.last().y : 0;
         QCOMPARE(lastY, 1000 + (lines.size() - 1) * advance);
         QCOMPARE(engine.Y(), lastY);
+        // X ends after the last line, as its TextOut leaves it.
+        QCOMPARE(engine.X(), 500 + measurer.textWidthTwips(lines.last()));
         QCOMPARE(height, (lines.size() - 1) * advance);
     }
 
