@@ -52,6 +52,17 @@ int pixels(const QWidget *widget, int twips)
     return qRound(twips * widget->logicalDpiX() / 1440.0);
 }
 
+// The width a cell of the grid needs to show the text whole: the text, the item delegate's
+// margin on each side and the grid line.
+int cellWidth(const QTableView *grid, const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    const int margins
+        = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    return QFontMetrics(grid->font()).horizontalAdvance(text) + margins;
+}
+
 } // namespace
 
 frmChgTarif::frmChgTarif(QWidget *parent)
@@ -94,6 +105,7 @@ void frmChgTarif::buildWidgets()
     m_weightGrid = makeGrid(QStringLiteral("weightGrid"), m_weightDelegate);
     m_palletGrid = makeGrid(QStringLiteral("palletGrid"), m_palletDelegate);
     connect(m_logic.model(), &RateGridModel::refused, this, &frmChgTarif::tell);
+    connect(m_logic.model(), &RateGridModel::dataChanged, this, &frmChgTarif::fitChangedRates);
 
     m_carriersPanel = new QGroupBox(QStringLiteral("CARRIERS FOR A DESTINATION"), this);
     m_carriersPanel->setObjectName(QStringLiteral("carriersPanel"));
@@ -355,18 +367,29 @@ void frmChgTarif::showGrid()
     // clipped "10000 lbs" would leave the user guessing which bracket a column holds, a clipped
     // "1 374.00$" what the rate is.
     const int width = pixels(shown, RateGridColumns::rateColumnTwips(*kind));
-    const QFontMetrics metrics(shown->font());
-    // The item delegate's text margin on each side, and the grid line.
-    const int cellMargins
-        = 2 * (shown->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, shown) + 1) + 1;
     for (int column = 1; column < m_logic.model()->columnCount(); ++column) {
-        const QString widest = m_logic.model()->widestRateText(column);
-        const int rateWidth
-            = widest.isEmpty() ? 0 : metrics.horizontalAdvance(widest) + cellMargins;
+        const int rateWidth = cellWidth(shown, m_logic.model()->widestRateText(column));
         columns->resizeSection(
             column, std::max({width, columns->sectionSizeHint(column), rateWidth}));
     }
     shown->show();
+}
+
+void frmChgTarif::fitChangedRates(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    const std::optional<RateKind> kind = m_logic.shownKind();
+    if (!kind || !topLeft.isValid() || !bottomRight.isValid())
+        return;
+    QTableView *grid = *kind == RateKind::Weight ? m_weightGrid : m_palletGrid;
+    const RateGridModel *model = m_logic.model();
+    for (int column = std::max(topLeft.column(), RateGridColumns::DestinationColumn + 1);
+         column <= bottomRight.column(); ++column) {
+        int needed = 0;
+        for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
+            needed = std::max(needed, cellWidth(grid, model->index(row, column).data().toString()));
+        if (needed > grid->columnWidth(column))
+            grid->horizontalHeader()->resizeSection(column, needed);
+    }
 }
 
 void frmChgTarif::showCarriersPanel()

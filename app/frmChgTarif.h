@@ -46,6 +46,8 @@ private:
     // Asks weight or pallet until the reply is "1", "2" or nothing; false for nothing.
     bool askRateKind();
     void showGrid();
+    // Widens the rate columns of the cells changed so their rates show whole; never narrows.
+    void fitChangedRates(const QModelIndex &topLeft, const QModelIndex &bottomRight);
     void showCarriersPanel();
     void chooseDestination(int index);
     void destinationLeft(QWidget *now);

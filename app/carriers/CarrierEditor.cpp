@@ -1,5 +1,6 @@
 #include "carriers/CarrierEditor.h"
 
+#include "core/VisibleName.h"
 #include "data/DataError.h"
 
 namespace {
@@ -37,6 +38,12 @@ QString CarrierEditor::noDefaultDestinationMessage()
                           "add its destinations.");
 }
 
+QString CarrierEditor::hiddenCharacterMessage(int field, const QString &problem)
+{
+    return QStringLiteral("\"%1\" %2; type the name again without it.")
+        .arg(CarrierRecord::label(field), problem);
+}
+
 QString CarrierEditor::chooserPrompt() { return QStringLiteral("Select carrier"); }
 
 QString CarrierEditor::chooserHint()
@@ -56,6 +63,17 @@ bool CarrierEditor::nameTaken(const QString &name, qint32 carrierNo) const
             return true;
     }
     return false;
+}
+
+QString CarrierEditor::hiddenCharacters(bool changedOnly) const
+{
+    for (const int field : {CarrierRecord::NomTrans, CarrierRecord::NomLongTrans}) {
+        if (changedOnly && m_state.record[field] == m_stored[field])
+            continue;
+        if (const QString problem = VisibleName::problem(m_state.record[field]); !problem.isEmpty())
+            return hiddenCharacterMessage(field, problem);
+    }
+    return {};
 }
 
 QString CarrierEditor::refusal(const QString &what, const DataError &error) const
@@ -186,7 +204,7 @@ QString CarrierEditor::update()
     QStringList messages;
     if (m_state.flagnouveau) {
         const QString message = enregistrenouveau();
-        if (m_pendingNew) // refused by the database: the typed carrier waits for a correction
+        if (m_state.flagnouveau) // refused as it is: the typed carrier waits for a correction
             return message;
         if (!message.isEmpty())
             messages << message;
@@ -239,8 +257,10 @@ QString CarrierEditor::enregistrenouveau()
     const CarrierRecord &typed = m_state.record;
     if (typed[CarrierRecord::NomTrans].isEmpty() || typed[CarrierRecord::NomLongTrans].isEmpty()) {
         message = missingNamesMessage();
-        // A carrier is stored only with both names: the blank record is dropped for good.
-        dropPendingNew();
+        // A carrier is stored only with both names: the record is never written as it is. It
+        // stays pending, with what was typed and the option chosen, for "&Add carrier" to show
+        // again, until another carrier is chosen or "&RETURN" drops it.
+        m_pendingRefused = true;
     } else if (!saveNewCarrier(message)) {
         return message;
     }
@@ -262,9 +282,15 @@ bool CarrierEditor::saveNewCarrier(QString &message)
 {
     // The carrier and its default destination are one save: neither stays without the other.
     bool served = false;
+    message = hiddenCharacters(false);
+    if (!message.isEmpty()) {
+        m_pendingRefused = true;
+        return false;
+    }
     try {
         if (nameTaken(m_state.record[CarrierRecord::NomTrans], 0)) {
             message = duplicateMessage();
+            m_pendingRefused = true;
             return false;
         }
         m_db.inTransaction([&] {
@@ -283,6 +309,7 @@ bool CarrierEditor::saveNewCarrier(QString &message)
         });
     } catch (const DataError &error) {
         m_carriers.cancelUpdate();
+        m_pendingRefused = true;
         message = error.kind() == DataError::Kind::DuplicateKey
             ? duplicateMessage()
             : refusal(QStringLiteral("The carrier could not be saved"), error);
@@ -296,6 +323,7 @@ bool CarrierEditor::saveNewCarrier(QString &message)
     if (!served)
         message = noDefaultDestinationMessage();
     m_pendingNew = false;
+    m_pendingRefused = false;
     readCurrentRecord();
     becameCurrent();
     return true;
@@ -304,7 +332,12 @@ bool CarrierEditor::saveNewCarrier(QString &message)
 void CarrierEditor::dropPendingNew()
 {
     m_pendingNew = false;
+    m_pendingRefused = false;
+    // The fields and the option are the current carrier's again: what was typed or clicked for
+    // the new record is never written to it.
     m_state.record = m_stored;
+    m_state.rateType = m_rateTypeBeforeNew;
+    m_rateTypeTouched = false;
 }
 
 bool CarrierEditor::isDirty() const
@@ -318,6 +351,9 @@ void CarrierEditor::writeCurrent(bool rateType)
         if (!m_carriers.findFirst(RecordSet::Criterion::noTrans(m_recordNo)))
             throw DataError::noCurrentRow(m_carriers.source());
     }
+    // Names stored before these checks existed are left as they are until they are changed.
+    if (const QString hidden = hiddenCharacters(true); !hidden.isEmpty())
+        throw DataError::other(hidden);
     if (m_state.record[CarrierRecord::NomTrans] != m_stored[CarrierRecord::NomTrans]
         && nameTaken(m_state.record[CarrierRecord::NomTrans], m_recordNo))
         throw DataError::duplicateKey(duplicateMessage());
@@ -344,7 +380,8 @@ bool CarrierEditor::savePending(QString &message)
 {
     if (m_pendingNew) {
         const CarrierRecord &typed = m_state.record;
-        if (typed[CarrierRecord::NomTrans].isEmpty()
+        // A record "&Update" refused was never saved and is not saved now either.
+        if (m_pendingRefused || typed[CarrierRecord::NomTrans].isEmpty()
             || typed[CarrierRecord::NomLongTrans].isEmpty()) {
             dropPendingNew();
             return true;
@@ -375,6 +412,8 @@ QString CarrierEditor::addCarrier()
             return message;
         }
         m_pendingNew = true;
+        m_pendingRefused = false;
+        m_rateTypeBeforeNew = m_state.rateType;
         m_state.record = CarrierRecord {};
         m_rateTypeTouched = false;
     }
@@ -389,6 +428,10 @@ QString CarrierEditor::addCarrier()
 
 void CarrierEditor::returnToMain()
 {
+    // A new record "&Update" refused was never saved: the next "&Add carrier" starts blank and
+    // the next choice is not answered with the refusal again.
+    if (m_pendingNew && m_pendingRefused)
+        dropPendingNew();
     m_destinations.clearEntries();
     idle();
     m_state.editShown = true;

@@ -39,6 +39,9 @@ struct CarrierEditorState
 // What the user types belongs to the current carrier record: it is saved by "&Update", and also
 // before another carrier becomes current and when the window is unloaded, so typed data is
 // never lost by choosing another carrier. A new carrier is only ever written with both names.
+// A new record that "&Update" refused is not written later either: it keeps what was typed and
+// the option chosen for a correction ("&Add carrier" shows it again), and is dropped when another
+// carrier is chosen or by "&RETURN"; the option clicked for it never reaches an existing carrier.
 class CarrierEditor
 {
 public:
@@ -46,6 +49,8 @@ public:
     static QString duplicateMessage();
     static QString noDestinationMessage(); // a choice that finds no record to read
     static QString noDefaultDestinationMessage(); // a new carrier saved without destination
+    // A carrier name holding a character nobody can see; problem is VisibleName's.
+    static QString hiddenCharacterMessage(int field, const QString &problem);
     static QString chooserPrompt(); // "Select carrier"
     static QString chooserHint();
 
@@ -99,6 +104,9 @@ private:
     // Saves the pending new carrier with its default destination, all or nothing.
     // False when nothing was written; message holds what to tell either way.
     bool saveNewCarrier(QString &message);
+    // The refusal of a typed name holding a character nobody can see, empty when there is none;
+    // with changedOnly only names that differ from the stored ones are checked.
+    QString hiddenCharacters(bool changedOnly) const;
     // Another carrier than carrierNo has this short name, in any case.
     bool nameTaken(const QString &name, qint32 carrierNo) const;
     QString refusal(const QString &what, const DataError &error) const;
@@ -113,6 +121,8 @@ private:
     CarrierRecord m_stored; // the current record as saved
     QString m_storedTarifType;
     bool m_pendingNew = false; // a new record started by "&Add carrier" and not saved
+    bool m_pendingRefused = false; // "&Update" refused that record as it is
+    RateType m_rateTypeBeforeNew = RateType::None; // the option shown before "&Add carrier"
     bool m_rateTypeTouched = false;
     bool m_chosenSinceEdit = false;
 };

@@ -1,5 +1,7 @@
 #include "carriers/DestinationLists.h"
 
+#include "carriers/DestinationName.h"
+#include "core/VisibleName.h"
 #include "data/DataError.h"
 
 namespace {
@@ -58,6 +60,11 @@ QString DestinationLists::alreadyServedMessage()
 
 QString DestinationLists::duplicateMessage() { return QStringLiteral("This data already exists"); }
 
+QString DestinationLists::hiddenCharacterMessage(const QString &problem)
+{
+    return QStringLiteral("The new destination %1; type its name again without it.").arg(problem);
+}
+
 QChar DestinationLists::upper(QChar c)
 {
     const char16_t code = c.unicode();
@@ -90,6 +97,18 @@ void DestinationLists::setCarrier(qint32 carrierNo)
     m_state.carrierListText = listText();
     rerunServed();
     rerunMissing();
+}
+
+bool DestinationLists::exists(const QString &name)
+{
+    const QString key = DestinationName::key(name);
+    const int column = m_general.fieldIndex(NomDestination);
+    for (int row = 0; row < m_general.rowCount(); ++row) {
+        m_general.moveToRow(row);
+        if (DestinationName::key(m_general.text(column)) == key)
+            return true;
+    }
+    return false;
 }
 
 void DestinationLists::rerunServed()
@@ -182,12 +201,15 @@ QString DestinationLists::addNew()
     const QString name = upper(m_state.newDestination);
     if (name.trimmed().isEmpty() || m_carrierNo == 0)
         return nothingEnteredMessage();
+    if (const QString problem = VisibleName::problem(name); !problem.isEmpty())
+        return hiddenCharacterMessage(problem);
 
     // A destination is only created together with the carrier that serves it: one save.
     try {
-        // The file's index compares only unaccented letters without regard to case.
+        // The file's index compares only a-z without regard to case and counts the blanks at
+        // the ends: the names are compared here as every part of rouvel compares them.
         m_general.requery();
-        if (m_general.findFirst(RecordSet::Criterion::nomDestination(name)))
+        if (exists(name))
             return duplicateMessage();
         m_db.inTransaction([&] {
             m_general.addNew();

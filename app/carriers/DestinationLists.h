@@ -36,6 +36,8 @@ public:
     static QString removeQuestion();
     static QString alreadyServedMessage();
     static QString duplicateMessage();
+    // A new destination name holding a character nobody can see; problem is VisibleName's.
+    static QString hiddenCharacterMessage(const QString &problem);
 
     // a-z become capitals; every other character, accented letters included, stays.
     static QChar upper(QChar c);
@@ -69,7 +71,8 @@ public:
     // "Add" beside the name of the destination to add. Returns the message to show, empty when
     // the destination was added.
     QString addToCarrier();
-    // "Add" beside the new-destination entry: creates the destination and serves it.
+    // "Add" beside the new-destination entry: creates the destination and serves it. A name
+    // that is an existing destination's (DestinationName) is refused as a duplicate.
     QString addNew();
     // "Remove": deletes the destination last chosen in the not-yet-served list once `ask`
     // answers yes to the question. Returns the message to show, if any.
@@ -81,6 +84,8 @@ public:
     static void serve(const Database &db, qint32 carrierNo, qint32 destinationNo);
 
 private:
+    // The general list, as last read, holds the same destination (DestinationName).
+    bool exists(const QString &name);
     void rerunServed();
     void rerunMissing();
 

@@ -134,6 +134,10 @@ QString CustomerBook::saveNew(const PartyAddress &typed)
     // Only the empty name is refused: a name of blanks is a name.
     if (typed.name.isEmpty())
         return noNameMessage();
+    if (const QString hidden = typed.hiddenCharacterInName(); !hidden.isEmpty()) {
+        m_state.fields = typed;
+        return hidden;
+    }
     try {
         if (!m_open) {
             m_customers = RecordSet::openTable(m_db, customerTable);
@@ -157,6 +161,13 @@ QString CustomerBook::saveModifications(const PartyAddress &typed)
     if (m_state.placeholdersShown || m_state.mode != CustomersState::Mode::Chosen)
         return noCustomerMessage();
     try {
+        // A name stored before names were checked is kept as it is until it is changed.
+        if (typed.name != m_customers.text(PartyAddress::fieldNames().first())) {
+            if (const QString hidden = typed.hiddenCharacterInName(); !hidden.isEmpty()) {
+                m_state.fields = typed;
+                return hidden;
+            }
+        }
         m_customers.edit();
         typed.writeTo(m_customers);
         m_customers.update();

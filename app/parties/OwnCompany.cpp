@@ -34,6 +34,11 @@ void OwnCompany::activate()
 
 QString OwnCompany::save(const PartyAddress &typed)
 {
+    // A name stored before names were checked is kept as it is until it is changed.
+    if (typed.name != m_fields.name) {
+        if (const QString hidden = typed.hiddenCharacterInName(); !hidden.isEmpty())
+            return hidden;
+    }
     try {
         // Read again: another window may have changed the table since.
         if (m_open) {

@@ -1,5 +1,6 @@
 #include "parties/PartyAddress.h"
 
+#include "core/VisibleName.h"
 #include "data/RecordSet.h"
 
 QStringList PartyAddress::fieldNames()
@@ -14,6 +15,15 @@ QStringList PartyAddress::captions()
     return {QStringLiteral("Name"), QStringLiteral("No, street"), QStringLiteral("City"),
         QStringLiteral("Province or state"), QStringLiteral("Postal code / zip"),
         QStringLiteral("Telephone")};
+}
+
+QString PartyAddress::hiddenCharacterInName() const
+{
+    const QString problem = VisibleName::problem(name);
+    if (problem.isEmpty())
+        return {};
+    return QStringLiteral("\"%1\" %2; type the name again without it.")
+        .arg(captions().first(), problem);
 }
 
 PartyAddress PartyAddress::read(const RecordSet &set)

@@ -26,6 +26,10 @@ struct PartyAddress
     // Sets the six fields of the row in edit. Throws DataError.
     void writeTo(RecordSet &set) const;
 
+    // The refusal of a name holding a character nobody can see on a list or a bill, naming the
+    // field and the character's code; empty when the name may be stored.
+    QString hiddenCharacterInName() const;
+
     QString value(int field) const;
     void setValue(int field, const QString &text);
 

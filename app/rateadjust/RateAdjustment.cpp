@@ -67,18 +67,26 @@ RateAdjustment::Choice RateAdjustment::chooseCarrier(int index)
     }
     const Carrier &carrier = m_carriers[index];
     m_selectedCarrierNo = carrier.number;
-    const QString type = carrier.tarifType.trimmed().toLower();
-    if (type == QLatin1String("po")) {
-        m_showWeight = true;
-        return Choice::Grid;
-    }
-    if (type == QLatin1String("pa")) {
-        m_showPallet = true;
-        return Choice::Grid;
-    }
-    if (type == QLatin1String("popa"))
+    const QVector<RateKind> kinds = kindsOf(carrier.tarifType);
+    if (kinds.size() > 1)
         return Choice::Ask;
-    return Choice::NoGrid;
+    if (kinds.isEmpty())
+        return Choice::NoGrid;
+    m_showWeight = kinds.first() == RateKind::Weight;
+    m_showPallet = kinds.first() == RateKind::Pallet;
+    return Choice::Grid;
+}
+
+QVector<RateKind> RateAdjustment::kindsOf(const QString &tarifType)
+{
+    const QString type = tarifType.trimmed().toLower();
+    if (type == QLatin1String("po"))
+        return {RateKind::Weight};
+    if (type == QLatin1String("pa"))
+        return {RateKind::Pallet};
+    if (type == QLatin1String("popa"))
+        return {RateKind::Weight, RateKind::Pallet};
+    return {};
 }
 
 RateAdjustment::Answer RateAdjustment::readAnswer(const QString &reply)

@@ -55,6 +55,9 @@ public:
 
     // The user chose carriers()[index]. Out of range gives NoGrid.
     Choice chooseCarrier(int index);
+    // The rates a carrier of that rate type has, weight first: "po" weight, "pa" pallet, "popa"
+    // both (capitals and blanks around aside); none for any other code.
+    static QVector<RateKind> kindsOf(const QString &tarifType);
     // The reply to the weight-or-pallet question; a cancelled question is an empty reply.
     Answer answer(const QString &reply);
     static Answer readAnswer(const QString &reply);

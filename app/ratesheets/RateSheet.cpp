@@ -1,5 +1,8 @@
 #include "ratesheets/RateSheet.h"
 
+#include "carriers/DestinationName.h"
+#include "core/VisibleName.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -21,7 +24,11 @@ bool isEmptyRecord(const QStringList &fields)
     return true;
 }
 
-QString quoted(const QString &text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+// A character nobody can see is written as its code, so the line says what the field holds.
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + VisibleName::shown(text) + QLatin1Char('"');
+}
 
 } // namespace
 
@@ -75,15 +82,7 @@ QString RateSheet::readRate(const QString &text, QVariant *rate)
     return {};
 }
 
-QString RateSheet::destinationKey(const QString &name)
-{
-    QString key = name;
-    for (QChar &c : key) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(char16_t(c.unicode() - 32));
-    }
-    return key;
-}
+QString RateSheet::destinationKey(const QString &name) { return DestinationName::writtenKey(name); }
 
 RateSheet RateSheet::parse(const QByteArray &bytes, RateKind kind)
 {
@@ -185,6 +184,10 @@ RateSheet RateSheet::parse(const RateSheetCsv::Reading &reading, RateKind kind)
         if (row.destination.trimmed().isEmpty()) {
             problems.append({record.line, destinationField, destinationCaption, row.destination,
                 QStringLiteral("is no destination name")});
+        } else if (const QString hidden = VisibleName::problem(row.destination);
+                   !hidden.isEmpty()) {
+            problems.append(
+                {record.line, destinationField, destinationCaption, row.destination, hidden});
         } else {
             const QString key = destinationKey(row.destination);
             if (const auto seen = lineOf.constFind(key); seen != lineOf.cend()) {

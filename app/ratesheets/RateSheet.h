@@ -56,8 +56,9 @@ public:
     // the reason it is not a rate, empty when *rate was set.
     static QString readRate(const QString &text, QVariant *rate);
 
-    // The key two names of one destination share: the database compares a-z without regard to
-    // case and every other character as it is.
+    // The key a name shares with the same name in other capitals, blanks at its ends included
+    // (DestinationName::writtenKey); names of one destination share the key of their trimmed
+    // text (DestinationName::key).
     static QString destinationKey(const QString &name);
 
 private:

@@ -50,6 +50,8 @@ private slots:
     void deleteTakesTheChosenOfTwins();
     void comingBackDropsAnUnsavedChoice();
     void refusalIsToldAndTheTypingStays();
+    void hiddenCharacterInTheNameRefused_data();
+    void hiddenCharacterInTheNameRefused();
     void returnShowsTheOpener_data();
     void returnShowsTheOpener();
     void closeBoxJustCloses();
@@ -411,6 +413,50 @@ void tst_Clients::refusalIsToldAndTheTypingStays()
     m_fixture->exec(QStringLiteral("DROP TRIGGER refuse"));
     QCOMPARE(clickForMessage(button("saveModificationsButton")), QStringLiteral("<none>"));
     QCOMPARE(m_fixture->rows().first().city, QStringLiteral("SAINTE-FOY"));
+}
+
+void tst_Clients::hiddenCharacterInTheNameRefused_data()
+{
+    QTest::addColumn<bool>("newCustomer");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("new, zero width space")
+        << true << QStringLiteral("GAGNON") + QChar(0x200B) + QStringLiteral(" INC")
+        << "\"Name\" holds the invisible character U+200B; type the name again without it.";
+    QTest::newRow("changed, escape character")
+        << false << QStringLiteral("DUPONT") + QChar(0x001B)
+        << "\"Name\" holds the invisible character U+001B; type the name again without it.";
+    QTest::newRow("changed, lone surrogate")
+        << false << QStringLiteral("DUPONT ") + QChar(0xDC00)
+        << "\"Name\" holds the invisible character U+DC00; type the name again without it.";
+}
+
+void tst_Clients::hiddenCharacterInTheNameRefused()
+{
+    QFETCH(bool, newCustomer);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    const QList<PartyAddress> before = m_fixture->rows();
+    if (newCustomer) {
+        QTest::mouseClick(button("newButton"), Qt::LeftButton);
+    } else {
+        choose(0);
+    }
+    // Pasted: no key types such a character.
+    field(0)->clear();
+    field(0)->insert(name);
+    type(2, QStringLiteral("RIMOUSKI"));
+    const char *save = newCustomer ? "saveNewButton" : "saveModificationsButton";
+    QCOMPARE(clickForMessage(button(save)), message);
+    QCOMPARE(m_fixture->rows(), before);
+    QCOMPARE(field(0)->text(), name);
+    QCOMPARE(field(2)->text(), QStringLiteral("RIMOUSKI"));
+
+    // Corrected, the same command saves.
+    field(0)->clear();
+    field(0)->insert(QStringLiteral("GAGNON"));
+    QCOMPARE(clickForMessage(button(save)), QStringLiteral("<none>"));
+    QCOMPARE(m_fixture->rows().size(), before.size() + (newCustomer ? 1 : 0));
 }
 
 void tst_Clients::returnShowsTheOpener_data()

@@ -1,5 +1,7 @@
 #include "rateadjust/RateGridFixture.h"
 
+#include "OrdinaryUser.h"
+
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "entreval.h"
@@ -25,7 +27,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -85,6 +89,10 @@ private slots:
     void unknownRateTypeShowsNoGrid();
     void typedRateWrittenWhenRowLeft();
     void largeRateShownWhole();
+    void typedRateWidensItsColumnAtOnce_data();
+    void typedRateWidensItsColumnAtOnce();
+    void readOnlyFileKeepsTheStoredRate_data();
+    void readOnlyFileKeepsTheStoredRate();
     void lettersDroppedWithABeep();
     void emptiedCellStoresNull();
     void notANumberRefused();
@@ -429,6 +437,157 @@ void tst_frmChgTarif::largeRateShownWhole()
     QCOMPARE(rate, QStringLiteral("12 345.67$"));
     QVERIFY2(grid->columnWidth(4) > grid->fontMetrics().horizontalAdvance(rate),
         qPrintable(QStringLiteral("%1 px for %2").arg(grid->columnWidth(4)).arg(rate)));
+}
+
+void tst_frmChgTarif::typedRateWidensItsColumnAtOnce_data()
+{
+    QTest::addColumn<QString>("carrier");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("1000 lbs") << "ACME" << 4 << "1374"
+                              << "1 374.00$";
+    QTest::newRow("Min, decimals") << "ACME" << 1 << "98765.4321"
+                                   << "98 765.43$";
+    QTest::newRow("4pal") << "BOREAL" << 4 << "123456789"
+                          << "123456 789.00$";
+}
+
+void tst_frmChgTarif::typedRateWidensItsColumnAtOnce()
+{
+    QFETCH(QString, carrier);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    chooseCarrier(carrier);
+    QTableView *grid = shownGrid();
+    const int chicago = gridRow(QStringLiteral("CHICAGO"));
+    const int before = grid->columnWidth(column);
+    const int other = grid->columnWidth(column == 1 ? 2 : 1);
+    clickCell(grid, chicago, column);
+    type(typed);
+    // Another cell of the same row: the value is taken, not written yet, and shows whole.
+    clickCell(grid, chicago, column == 1 ? 2 : 1);
+    const QModelIndex cell = grid->model()->index(chicago, column);
+    QCOMPARE(cell.data().toString(), shown);
+    QVERIFY(m_window->logic().model()->pendingRow() == chicago);
+    // What the cell shows: the item delegate elides a text wider than the cell less its margins.
+    const int margins
+        = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    const auto whole = [&] {
+        return grid->fontMetrics().elidedText(
+                   shown, Qt::ElideRight, grid->columnWidth(column) - margins)
+            == shown;
+    };
+    QVERIFY2(whole(),
+        qPrintable(QStringLiteral("%1 px for %2").arg(grid->columnWidth(column)).arg(shown)));
+    QVERIFY(grid->columnWidth(column) > before);
+    // Written when the row is left; the other columns keep their width.
+    clickCell(grid, gridRow(QStringLiteral("DENVER")), column);
+    QCOMPARE(m_window->logic().model()->pendingRow(), -1);
+    QVERIFY(whole());
+    QCOMPARE(grid->columnWidth(column == 1 ? 2 : 1), other);
+    // A small rate afterwards does not narrow it.
+    const int widened = grid->columnWidth(column);
+    clickCell(grid, gridRow(QStringLiteral("DENVER")), column);
+    type(QStringLiteral("1"));
+    clickCell(grid, chicago, column);
+    QCOMPARE(grid->columnWidth(column), widened);
+}
+
+// A clerk allowed only to read the shared file types a rate: the refusal is told with its cause
+// and the cell shows the stored rate again. Root ignores permissions, so the window is made in a
+// child that has dropped root.
+void tst_frmChgTarif::readOnlyFileKeepsTheStoredRate_data()
+{
+    QTest::addColumn<bool>("enter"); // committed with Enter, else by leaving the row
+    QTest::newRow("Enter") << true;
+    QTest::newRow("row left") << false;
+}
+
+void tst_frmChgTarif::readOnlyFileKeepsTheStoredRate()
+{
+    QFETCH(bool, enter);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("rouvel.rvl"));
+    QVERIFY(QFile::copy(m_fixture->path(), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(dir.path(),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther));
+    m_window.reset();
+    const QByteArray before = QCryptographicHash::hash(
+        [&] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }(),
+        QCryptographicHash::Sha256);
+
+    const int result = asOrdinaryUser([&] {
+        ModRouvel::dbPath = path;
+        frmChgTarif window;
+        window.setReturnTo(m_main.get());
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            return 1;
+        auto *chooser = window.findChild<QComboBox *>(QStringLiteral("carrierChooser"));
+        const int acme = chooser->findText(QStringLiteral("ACME"));
+        if (acme < 0)
+            return 2;
+        chooser->setCurrentIndex(acme);
+        emit chooser->activated(acme);
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("weightGrid"));
+        const RateGridModel *model = window.logic().model();
+        int chicago = -1;
+        int denver = -1;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->destination(row) == QLatin1String("CHICAGO"))
+                chicago = row;
+            if (model->destination(row) == QLatin1String("DENVER"))
+                denver = row;
+        }
+        if (!grid->isVisible() || chicago < 0 || denver < 0)
+            return 3;
+        const QModelIndex ltl = model->index(chicago, 2);
+        if (ltl.data().toString() != QLatin1String("10.00$"))
+            return 4;
+        grid->setFocus();
+        grid->setCurrentIndex(ltl);
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto *delegate = qobject_cast<RateCellDelegate *>(grid->itemDelegate());
+        QLineEdit *editor = delegate->openEditor();
+        if (!editor)
+            return 5;
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("11"));
+        QString told;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&told] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                told = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        answer.start(5);
+        if (enter)
+            QTest::keyClick(editor, Qt::Key_Return);
+        else
+            grid->setCurrentIndex(model->index(denver, 2));
+        for (int wait = 0; told.isEmpty() && wait < 1000; ++wait)
+            QTest::qWait(5);
+        if (!told.contains(QStringLiteral("CHICAGO")) || !told.contains(QStringLiteral("read")))
+            return 6;
+        if (model->pendingRow() != -1 || ltl.data().toString() != QLatin1String("10.00$"))
+            return 7;
+        // Once told, the grid goes on: the next cell can be edited.
+        return grid->isVisible() && window.isVisible() ? 0 : 8;
+    });
+    QCOMPARE(result, 0);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256), before);
 }
 
 void tst_frmChgTarif::lettersDroppedWithABeep()

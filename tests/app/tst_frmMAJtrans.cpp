@@ -21,7 +21,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
@@ -51,6 +53,14 @@ private slots:
     void returnHidesAndCloseBoxEnds();
     void newCarrierReachesQuoteAndMainWindow();
     void withoutDatabase();
+    void refusedNewCarrierChangesNoOtherCarrier_data();
+    void refusedNewCarrierChangesNoOtherCarrier();
+    void refusedNewCarrierWaitsForACorrection();
+    void refusedDuplicateThenReturnLeavesTheWindowUsable();
+    void sameDestinationIsRefused_data();
+    void sameDestinationIsRefused();
+    void hiddenCharactersRefused_data();
+    void hiddenCharactersRefused();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -68,6 +78,11 @@ private:
     void answerNextBox(QMessageBox::StandardButton button);
     bool shown(const char *name) const { return child<QWidget>(name)->isVisible(); }
     QString nameToAdd() const { return child<QLineEdit>("nameToAdd")->text(); }
+
+    // Every carrier's TarifType, as the file holds it.
+    QMap<QString, QString> rateTypes() const;
+    void setRateTypes();
+    int count(const QString &sql) const;
 
     std::unique_ptr<BestRateFixture> m_fixture;
     std::unique_ptr<frmMAJtrans> m_window;
@@ -492,6 +507,311 @@ void tst_frmMAJtrans::withoutDatabase()
     userCloses(m_window.get());
     QCOMPARE(m_programEnds, 1);
     m_programEnds = 0;
+}
+
+// Answers every message box with OK while it lives, keeping the texts: a box nobody expected is
+// then a failed comparison, not a test that waits for ever.
+class BoxAnswerer : public QObject
+{
+public:
+    BoxAnswerer()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                if (box->isVisible() && box != m_last) {
+                    m_last = box;
+                    texts << box->text();
+                    box->button(QMessageBox::Ok)->click();
+                }
+            }
+        });
+        m_timer.start(5);
+    }
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+QMap<QString, QString> tst_frmMAJtrans::rateTypes() const
+{
+    QMap<QString, QString> types;
+    QSqlQuery query(m_fixture->database().connection());
+    if (!query.exec("SELECT NomTrans, COALESCE(TarifType, '<null>') FROM IdentTrans"))
+        qFatal("IdentTrans cannot be read");
+    while (query.next())
+        types.insert(query.value(0).toString(), query.value(1).toString());
+    return types;
+}
+
+void tst_frmMAJtrans::setRateTypes()
+{
+    QSqlQuery query(m_fixture->database().connection());
+    if (!query.exec("UPDATE IdentTrans SET TarifType = CASE NomTrans WHEN 'CARGO''S' THEN 'popa' "
+                    "WHEN 'EAGLE' THEN 'popa' ELSE 'po' END"))
+        qFatal("IdentTrans cannot be written");
+    m_window.reset();
+    makeWindow();
+}
+
+int tst_frmMAJtrans::count(const QString &sql) const
+{
+    QSqlQuery query(m_fixture->database().connection());
+    if (!query.exec(sql) || !query.next())
+        qFatal("%s", qPrintable(sql));
+    return query.value(0).toInt();
+}
+
+void tst_frmMAJtrans::refusedNewCarrierChangesNoOtherCarrier_data()
+{
+    QTest::addColumn<QString>("current"); // the carrier chosen before "&Add carrier"
+    QTest::addColumn<QString>("longName"); // typed for the new carrier
+    QTest::addColumn<bool>("editFirst"); // update mode on: "&Update" runs enregistreMAJ too
+    QTest::newRow("no name, the first carrier current") << ""
+                                                        << "" << false;
+    QTest::newRow("long name only, DELTA chosen") << "DELTA"
+                                                  << "Delta Nord" << true;
+    QTest::newRow("long name only, EAGLE chosen") << "EAGLE"
+                                                  << "Eagle Two" << true;
+}
+
+void tst_frmMAJtrans::refusedNewCarrierChangesNoOtherCarrier()
+{
+    QFETCH(QString, current);
+    QFETCH(QString, longName);
+    QFETCH(bool, editFirst);
+    setRateTypes();
+    const QMap<QString, QString> before = rateTypes();
+    BoxAnswerer boxes;
+    if (!current.isEmpty())
+        chooseCarrier(current);
+    QVERIFY(m_window->editor().state().flagMAJ == editFirst);
+
+    click("addCarrierButton");
+    if (!longName.isEmpty())
+        QTest::keyClicks(child<QLineEdit>("NomLongTrans"), longName);
+    QTest::mouseClick(child<QRadioButton>("ratePallet"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>("ratePallet")->isChecked());
+    click("updateButton");
+    QTRY_COMPARE(boxes.texts,
+        QStringList {"You must enter a short name AND the legal name (long name)of the carrier"});
+    QCOMPARE(rateTypes(), before);
+
+    // Another carrier chosen drops the new record: its own fields and its own option show.
+    for (const QString &name : {QStringLiteral("BOREAL"), QStringLiteral("CARGO'S")}) {
+        chooseCarrier(name);
+        QCOMPARE(child<QLineEdit>("NomTrans")->text(), name);
+        QVERIFY(child<QLineEdit>("NomLongTrans")->text().isEmpty());
+        const bool both = name == QLatin1String("CARGO'S");
+        QCOMPARE(child<QRadioButton>("rateWeight")->isChecked(), !both);
+        QCOMPARE(child<QRadioButton>("ratePallet")->isChecked(), false);
+        QCOMPARE(child<QRadioButton>("rateBoth")->isChecked(), both);
+        QCOMPARE(rateTypes(), before);
+    }
+    // Saved with "&Update", the chosen carrier keeps its own rate type; so does every other.
+    click("updateButton");
+    userCloses(m_window.get());
+    QCOMPARE(rateTypes(), before);
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans"), before.size());
+}
+
+void tst_frmMAJtrans::refusedNewCarrierWaitsForACorrection()
+{
+    setRateTypes();
+    const QMap<QString, QString> before = rateTypes();
+    BoxAnswerer boxes;
+    chooseCarrier("DELTA");
+    click("addCarrierButton");
+    QTest::keyClicks(child<QLineEdit>("NomLongTrans"), QStringLiteral("Nordic Freight"));
+    QTest::keyClicks(child<QLineEdit>("Ville"), QStringLiteral("Chicoutimi"));
+    QTest::mouseClick(child<QRadioButton>("ratePallet"), Qt::LeftButton);
+    click("updateButton");
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QVERIFY(shown("inactivePanel"));
+
+    // "&Add carrier" shows what was typed, with the option, for the missing name.
+    click("addCarrierButton");
+    QVERIFY(shown("carrierPanel") && shown("updateButton"));
+    QVERIFY(child<QLineEdit>("NomTrans")->text().isEmpty());
+    QCOMPARE(child<QLineEdit>("NomLongTrans")->text(), QStringLiteral("Nordic Freight"));
+    QCOMPARE(child<QLineEdit>("Ville")->text(), QStringLiteral("Chicoutimi"));
+    QVERIFY(child<QRadioButton>("ratePallet")->isChecked());
+    QVERIFY(!child<QRadioButton>("rateWeight")->isChecked());
+    QTest::keyClicks(child<QLineEdit>("NomTrans"), QStringLiteral("NORDIC"));
+    click("updateButton");
+    QCOMPARE(boxes.texts.size(), 1);
+    QMap<QString, QString> after = before;
+    after.insert("NORDIC", "pa");
+    QCOMPARE(rateTypes(), after);
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans WHERE NomTrans = 'NORDIC' AND NomLongTrans = "
+                   "'Nordic Freight' AND Ville = 'Chicoutimi'"),
+        1);
+
+    // Refused again and left with "&RETURN": dropped, the next new record starts blank.
+    click("addCarrierButton");
+    QTest::keyClicks(child<QLineEdit>("NomTrans"), QStringLiteral("SOLO"));
+    QTest::mouseClick(child<QRadioButton>("rateBoth"), Qt::LeftButton);
+    click("updateButton");
+    QTRY_COMPARE(boxes.texts.size(), 2);
+    click("returnButton");
+    m_window->show();
+    click("addCarrierButton");
+    for (int field = 0; field < CarrierRecord::FieldCount; ++field)
+        QVERIFY(m_window->editor().state().record[field].isEmpty());
+    QVERIFY(child<QLineEdit>("NomTrans")->text().isEmpty());
+    QVERIFY(child<QLineEdit>("NomLongTrans")->text().isEmpty());
+    click("returnButton");
+    m_window->show();
+    chooseCarrier("EAGLE");
+    QVERIFY(child<QRadioButton>("rateBoth")->isChecked());
+    chooseCarrier("DELTA");
+    QVERIFY(child<QRadioButton>("rateWeight")->isChecked());
+    click("updateButton");
+    QCOMPARE(rateTypes(), after);
+    QCOMPARE(boxes.texts.size(), 2);
+}
+
+void tst_frmMAJtrans::refusedDuplicateThenReturnLeavesTheWindowUsable()
+{
+    BoxAnswerer boxes;
+    const int carriers = count("SELECT COUNT(*) FROM IdentTrans");
+    click("addCarrierButton");
+    QTest::keyClicks(child<QLineEdit>("NomTrans"), QStringLiteral("boreal"));
+    QTest::keyClicks(child<QLineEdit>("NomLongTrans"), QStringLiteral("Boreal again"));
+    click("updateButton");
+    QTRY_COMPARE(boxes.texts, QStringList {"This data already exists"});
+    // The typed values stay for a correction.
+    QVERIFY(shown("carrierPanel") && shown("updateButton"));
+    QCOMPARE(child<QLineEdit>("NomTrans")->text(), QStringLiteral("boreal"));
+
+    click("returnButton");
+    QVERIFY(m_window->isHidden());
+    m_window->show();
+    const QStringList names = m_window->editor().state().chooserEntries;
+    QCOMPARE(names.size(), carriers);
+    for (const QString &name : names) {
+        chooseCarrier(name);
+        QCOMPARE(child<QLineEdit>("NomTrans")->text(), name);
+        QVERIFY(shown("destinationPanel"));
+    }
+    QCOMPARE(boxes.texts.size(), 1);
+    click("addCarrierButton");
+    QVERIFY(child<QLineEdit>("NomTrans")->text().isEmpty());
+    QVERIFY(child<QLineEdit>("NomLongTrans")->text().isEmpty());
+    click("returnButton");
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans"), carriers);
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans WHERE NomLongTrans = 'Boreal again'"), 0);
+    QCOMPARE(boxes.texts.size(), 1);
+}
+
+void tst_frmMAJtrans::sameDestinationIsRefused_data()
+{
+    QTest::addColumn<QString>("existing"); // added to the file first, if not empty
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("created");
+    QTest::newRow("blank after") << ""
+                                 << "CHICAGO " << false;
+    QTest::newRow("small letters, blanks before") << ""
+                                                  << "  chicago" << false;
+    QTest::newRow("accented capital in the file")
+        << QString::fromUtf8("TROIS-RIVIÈRES") << QString::fromUtf8("trois-rivières") << false;
+    QTest::newRow("accented small in the file")
+        << QString::fromUtf8("TROIS-RIVIèRES") << QString::fromUtf8("TROIS-RIVIÈRES ") << false;
+    QTest::newRow("without the accent") << QString::fromUtf8("MONTRÉAL") << "montreal" << true;
+}
+
+void tst_frmMAJtrans::sameDestinationIsRefused()
+{
+    QFETCH(QString, existing);
+    QFETCH(QString, typed);
+    QFETCH(bool, created);
+    if (!existing.isEmpty()) {
+        m_fixture->addDestination(existing);
+        m_window.reset();
+        makeWindow();
+    }
+    const int destinations = count("SELECT COUNT(*) FROM Destination");
+    BoxAnswerer boxes;
+    chooseCarrier("BOREAL");
+    const int served = child<QListWidget>("ListDestTrans")->count();
+    child<QLineEdit>("newDestination")->insert(typed);
+    click("addNewButton");
+    if (created) {
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(count("SELECT COUNT(*) FROM Destination"), destinations + 1);
+        QCOMPARE(child<QListWidget>("ListDestTrans")->count(), served + 1);
+    } else {
+        QTRY_COMPARE(boxes.texts, QStringList {"This data already exists"});
+        QCOMPARE(count("SELECT COUNT(*) FROM Destination"), destinations);
+        QCOMPARE(child<QListWidget>("ListDestTrans")->count(), served);
+    }
+}
+
+void tst_frmMAJtrans::hiddenCharactersRefused_data()
+{
+    QTest::addColumn<QString>("field"); // object name of the field typed in
+    QTest::addColumn<bool>("newCarrier");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("new carrier, short name, zero width space")
+        << "NomTrans" << true << QStringLiteral("NORD") + QChar(0x200B) + QStringLiteral("EST")
+        << "\"Name (short)\" holds the invisible character U+200B; type the name again without it.";
+    QTest::newRow("new carrier, long name, bell")
+        << "NomLongTrans" << true << QStringLiteral("Nord") + QChar(0x0007)
+        << "\"Name (long)\" holds the invisible character U+0007; type the name again without it.";
+    QTest::newRow("renamed carrier, byte-order mark")
+        << "NomTrans" << false << QChar(0xFEFF) + QStringLiteral("ACME")
+        << "The carrier could not be saved: \"Name (short)\" holds the invisible character U+FEFF; "
+           "type the name again without it.";
+    QTest::newRow("new destination, right-to-left override")
+        << "newDestination" << false << QStringLiteral("TORONTO") + QChar(0x202E)
+        << "The new destination holds the invisible character U+202E; type its name again "
+           "without it.";
+}
+
+void tst_frmMAJtrans::hiddenCharactersRefused()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, newCarrier);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    const int carriers = count("SELECT COUNT(*) FROM IdentTrans");
+    const int destinations = count("SELECT COUNT(*) FROM Destination");
+    BoxAnswerer boxes;
+    auto *edit = requiredChild<QLineEdit>(m_window.get(), field);
+    if (newCarrier) {
+        click("addCarrierButton");
+        QTest::keyClicks(child<QLineEdit>("NomTrans"), QStringLiteral("NORDEST"));
+        QTest::keyClicks(child<QLineEdit>("NomLongTrans"), QStringLiteral("Nord-Est"));
+        edit->clear();
+    } else {
+        chooseCarrier("ACME");
+        if (field == QLatin1String("NomTrans"))
+            edit->clear();
+    }
+    // Pasted: no key types such a character.
+    edit->insert(text);
+    click(field == QLatin1String("newDestination") ? "addNewButton" : "updateButton");
+    QTRY_COMPARE(boxes.texts, QStringList {message});
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans"), carriers);
+    QCOMPARE(count("SELECT COUNT(*) FROM Destination"), destinations);
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans WHERE NomTrans = 'ACME'"), 1);
+    if (field != QLatin1String("newDestination")) {
+        // What was typed stays, and "&Update" saves it once corrected.
+        QCOMPARE(edit->text(), text);
+        QVERIFY(shown("updateButton"));
+        edit->clear();
+        edit->insert(newCarrier ? QStringLiteral("Nord-Est") : QStringLiteral("ACME"));
+        if (field == QLatin1String("NomTrans") && newCarrier) {
+            edit->clear();
+            edit->insert(QStringLiteral("NORDEST"));
+        }
+        click("updateButton");
+        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans"), carriers + (newCarrier ? 1 : 0));
+    }
 }
 
 QTEST_MAIN(tst_frmMAJtrans)

@@ -40,6 +40,7 @@ private slots:
     void comingBackDropsTheTyping();
     void tableWithoutRowGetsOneFromTheSave();
     void refusalIsToldAndTheTypingStays();
+    void hiddenCharacterInTheNameRefused();
     void closeBoxJustCloses();
 
 private:
@@ -203,6 +204,25 @@ void tst_Yourcompany::refusalIsToldAndTheTypingStays()
     QCOMPARE(m_fixture->rows(QStringLiteral("origine")).first(), saved);
     // Closing the message box is no return from another window: the typing stays.
     QCOMPARE(field(2)->text(), QStringLiteral("RIMOUSKI"));
+}
+
+void tst_Yourcompany::hiddenCharacterInTheNameRefused()
+{
+    // Pasted: no key types such a character.
+    const QString name = QStringLiteral("ROUVEL") + QChar(0x2060) + QStringLiteral(" INC");
+    field(0)->clear();
+    field(0)->insert(name);
+    type(2, QStringLiteral("RIMOUSKI"));
+    QCOMPARE(clickForMessage(button("saveModificationsButton")),
+        QStringLiteral("\"Name\" holds the invisible character U+2060; type the name again "
+                       "without it."));
+    QCOMPARE(m_fixture->rows(QStringLiteral("origine")).first(), saved);
+    QCOMPARE(field(0)->text(), name);
+    QCOMPARE(field(2)->text(), QStringLiteral("RIMOUSKI"));
+
+    type(0, QStringLiteral("ROUVEL INC"));
+    QCOMPARE(clickForMessage(button("saveModificationsButton")), QStringLiteral("<none>"));
+    QCOMPARE(m_fixture->rows(QStringLiteral("origine")).first().city, QStringLiteral("RIMOUSKI"));
 }
 
 void tst_Yourcompany::closeBoxJustCloses()

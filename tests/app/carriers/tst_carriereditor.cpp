@@ -27,6 +27,9 @@ private slots:
     void names();
     void refusedBlankRecordIsNeverWritten_data();
     void refusedBlankRecordIsNeverWritten();
+    void refusedNewRecordReachesNoCarrier_data();
+    void refusedNewRecordReachesNoCarrier();
+    void refusedDuplicateDroppedByReturn();
     void duplicateShortName_data();
     void duplicateShortName();
     void rateType_data();
@@ -268,6 +271,91 @@ void tst_CarrierEditor::refusedBlankRecordIsNeverWritten()
     // "&Add carrier" afterwards starts from a blank record again.
     QCOMPARE(m_editor->addCarrier(), QString());
     QCOMPARE(m_editor->state().record, CarrierRecord {});
+}
+
+void tst_CarrierEditor::refusedNewRecordReachesNoCarrier_data()
+{
+    QTest::addColumn<QString>("current"); // chosen before "&Add carrier"; empty: the first at load
+    QTest::addColumn<QString>("longName");
+    QTest::addColumn<QString>("then"); // what drops the refused record
+    QTest::newRow("nothing chosen, another carrier chosen") << ""
+                                                            << ""
+                                                            << "choose";
+    QTest::newRow("ZERO chosen, long name only, RETURN") << "ZERO"
+                                                         << "Zero Nord"
+                                                         << "return";
+    QTest::newRow("GAMMA chosen, long name only, unloaded") << "GAMMA"
+                                                            << "Gamma Sud"
+                                                            << "unload";
+}
+
+void tst_CarrierEditor::refusedNewRecordReachesNoCarrier()
+{
+    QFETCH(QString, current);
+    QFETCH(QString, longName);
+    QFETCH(QString, then);
+    const auto types = [this] {
+        return m_fixture
+            ->scalar("SELECT group_concat(NomTrans || '=' || COALESCE(TarifType, ''), "
+                     "' ') FROM (SELECT * FROM IdentTrans ORDER BY NoTrans)")
+            .toString();
+    };
+    const QString before = types();
+    if (!current.isEmpty()) {
+        choose(current);
+        m_editor->chooserLostFocus();
+    }
+    const RateType shownBefore = m_editor->state().rateType;
+    addCarrier("", longName);
+    m_editor->setField(CarrierRecord::Ville, "Matane");
+    m_editor->setRateType(shownBefore == RateType::Pallet ? RateType::Weight : RateType::Pallet);
+    QCOMPARE(m_editor->update(), CarrierEditor::missingNamesMessage());
+    QCOMPARE(types(), before);
+    // What was typed and the option wait for a correction.
+    QCOMPARE(m_editor->state().record[CarrierRecord::NomLongTrans], longName);
+    QCOMPARE(m_editor->state().record[CarrierRecord::Ville], QStringLiteral("Matane"));
+
+    if (then == "choose") {
+        choose("BETA");
+        QCOMPARE(m_editor->state().rateType, RateType::Pallet);
+        QCOMPARE(m_editor->state().record[CarrierRecord::Ville], QString());
+        m_editor->chooserLostFocus();
+        QCOMPARE(m_editor->update(), QString());
+    } else if (then == "return") {
+        m_editor->returnToMain();
+        QCOMPARE(m_editor->state().rateType, shownBefore);
+        QCOMPARE(m_editor->state().record[CarrierRecord::NomTrans], current);
+        QCOMPARE(m_editor->addCarrier(), QString());
+        QCOMPARE(m_editor->state().record, CarrierRecord {});
+        m_editor->returnToMain();
+        choose("BETA");
+    } else {
+        QCOMPARE(m_editor->unload(), QString());
+    }
+    QCOMPARE(m_editor->unload(), QString());
+    QCOMPARE(types(), before);
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans WHERE Ville = 'Matane'"), 0);
+}
+
+void tst_CarrierEditor::refusedDuplicateDroppedByReturn()
+{
+    const int carriers = count("SELECT COUNT(*) FROM IdentTrans");
+    addCarrier("gamma", "Gamma again");
+    m_editor->setRateType(RateType::Pallet);
+    QCOMPARE(m_editor->update(), CarrierEditor::duplicateMessage());
+    QVERIFY(m_editor->state().flagnouveau);
+    m_editor->returnToMain();
+    QVERIFY(!m_editor->state().flagnouveau);
+    for (const QString &name : m_editor->state().chooserEntries) {
+        choose(name);
+        QCOMPARE(m_editor->state().record[CarrierRecord::NomTrans], name);
+    }
+    QCOMPARE(m_editor->addCarrier(), QString());
+    QCOMPARE(m_editor->state().record, CarrierRecord {});
+    m_editor->returnToMain();
+    QCOMPARE(m_editor->unload(), QString());
+    QCOMPARE(count("SELECT COUNT(*) FROM IdentTrans"), carriers);
+    QCOMPARE(storedField("GAMMA", "TarifType"), QStringLiteral("popa"));
 }
 
 void tst_CarrierEditor::duplicateShortName_data()

@@ -28,6 +28,7 @@ private slots:
     void refusalWritesNothingAndKeepsTheTyping_data();
     void refusalWritesNothingAndKeepsTheTyping();
     void unreadableTableIsToldNotThrown();
+    void nameWithAHiddenCharacterRefused();
 
 private:
     // Runs one step of a session: "choose N", "new", "save new", "save modifications",
@@ -52,6 +53,35 @@ void tst_CustomerBook::cleanup()
 {
     m_book.reset();
     m_fixture.reset();
+}
+
+void tst_CustomerBook::nameWithAHiddenCharacterRefused()
+{
+    const QString hidden = QStringLiteral("GAGNON") + QChar(0x00AD) + QStringLiteral("BELL");
+    const QString message = QStringLiteral(
+        "\"Name\" holds the invisible character U+00AD; type the name again without it.");
+    const QList<PartyAddress> before = m_fixture->rows();
+    m_book->startNew();
+    QCOMPARE(m_book->saveNew(PartiesFixture::party(hidden.toUtf8().constData(), "GASPE")), message);
+    QCOMPARE(m_fixture->rows(), before);
+    QCOMPARE(m_book->state().mode, Mode::New);
+    QCOMPARE(m_book->state().fields.name, hidden);
+
+    QVERIFY(m_book->choose(1));
+    QCOMPARE(m_book->saveModifications(PartiesFixture::party(hidden.toUtf8().constData(), "GASPE")),
+        message);
+    QCOMPARE(m_fixture->rows(), before);
+    QCOMPARE(m_book->state().mode, Mode::Chosen);
+
+    // A name stored before names were checked can keep it while the rest of the row changes.
+    m_fixture->exec(QStringLiteral("UPDATE TableClients SET NomClient = 'ACME' || char(9) "
+                                   "WHERE NomClient = 'ACME'"));
+    m_book->activate();
+    const QString stored = QStringLiteral("ACME\t");
+    QCOMPARE(m_book->state().customerNames.value(1), stored);
+    QVERIFY(m_book->choose(1));
+    QCOMPARE(m_book->saveModifications(PartiesFixture::party("ACME\t", "LAVAL")), QString());
+    QCOMPARE(m_fixture->rows().value(1), PartiesFixture::party("ACME\t", "LAVAL"));
 }
 
 QString tst_CustomerBook::run(const QString &step)

@@ -21,6 +21,7 @@ private slots:
     void activationSeesWhatOthersSaved();
     void refusalWritesNothing_data();
     void refusalWritesNothing();
+    void nameWithAHiddenCharacterRefused();
 
 private:
     std::unique_ptr<PartiesFixture> m_fixture;
@@ -42,6 +43,27 @@ void tst_OwnCompany::cleanup()
 {
     m_company.reset();
     m_fixture.reset();
+}
+
+void tst_OwnCompany::nameWithAHiddenCharacterRefused()
+{
+    PartyAddress typed = m_company->fields();
+    typed.name = QStringLiteral("ROUVEL INC") + QChar(0xFEFF);
+    QCOMPARE(m_company->save(typed),
+        QStringLiteral("\"Name\" holds the invisible character U+FEFF; type the name again "
+                       "without it."));
+    QCOMPARE(m_company->fields().name, QStringLiteral("ROUVEL INC"));
+    QCOMPARE(m_fixture->rows(QStringLiteral("origine")).first().name, QStringLiteral("ROUVEL INC"));
+
+    // A name stored before names were checked is kept while the rest changes.
+    m_fixture->exec(QStringLiteral(
+        "UPDATE origine SET NomClient = 'ROUVEL' || char(7) WHERE NomClient = 'ROUVEL INC'"));
+    m_company->activate();
+    typed = m_company->fields();
+    QCOMPARE(typed.name, QStringLiteral("ROUVEL\a"));
+    typed.city = QStringLiteral("LEVIS");
+    QCOMPARE(m_company->save(typed), QString());
+    QCOMPARE(m_fixture->rows(QStringLiteral("origine")).first().city, QStringLiteral("LEVIS"));
 }
 
 void tst_OwnCompany::showsTheFirstRow()
