@@ -219,21 +219,22 @@ void Clients::newCustomer()
 
 void Clients::saveNewCustomer()
 {
-    const QString message = m_book.saveNew(typedFields());
+    const QString message = whileBusy([this] { return m_book.saveNew(typedFields()); });
     updateView(message.isEmpty());
     tell(message);
 }
 
 void Clients::saveModifications()
 {
-    const QString message = m_book.saveModifications(typedFields());
+    const QString message
+        = whileBusy([this] { return m_book.saveModifications(typedFields()); });
     updateView(message.isEmpty());
     tell(message);
 }
 
 void Clients::deleteCustomer()
 {
-    const QString message = m_book.deleteCustomer();
+    const QString message = whileBusy([this] { return m_book.deleteCustomer(); });
     updateView(message.isEmpty());
     tell(message);
 }

@@ -121,7 +121,7 @@ void Yourcompany::saveModifications()
     PartyAddress typed;
     for (int i = 0; i < 6; ++i)
         typed.setValue(i, m_fields[i]->text());
-    const QString message = m_company.save(typed);
+    const QString message = whileBusy([&] { return m_company.save(typed); });
     if (!message.isEmpty()) {
         // What was typed stays in the fields, to be saved again once the file allows it.
         QMessageBox::warning(this, windowTitle(), message, QMessageBox::Ok);

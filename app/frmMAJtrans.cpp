@@ -1,6 +1,7 @@
 #include "frmMAJtrans.h"
 
 #include "HelpWindow.h"
+#include "BusyPointer.h"
 #include "ModMAJ.h"
 #include "ModRouvel.h"
 #include "data/DataError.h"
@@ -220,14 +221,14 @@ QWidget *frmMAJtrans::buildDestinationPanel()
         updateView();
     });
     connect(add, &QPushButton::clicked, this, [this] {
-        tell(m_logic.addDestination());
+        tell(whileBusy([this] { return m_logic.addDestination(); }));
         updateView();
     });
     connect(m_newDestination, &QLineEdit::textChanged, this,
         [this](const QString &text) { m_logic.setNewDestination(text); });
     connect(addNew, &QPushButton::clicked, this, [this] {
         m_logic.setNewDestination(m_newDestination->text());
-        tell(m_logic.addNewDestination());
+        tell(whileBusy([this] { return m_logic.addNewDestination(); }));
         updateView();
     });
     connect(m_removeButton, &QPushButton::clicked, this, [this] { removeDestination(); });
@@ -419,7 +420,7 @@ void frmMAJtrans::tell(const QString &message)
 void frmMAJtrans::chooseCarrier(int index)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString message = m_logic.chooseCarrier(index);
+    const QString message = whileBusy([&] { return m_logic.chooseCarrier(index); });
     updateView();
     QApplication::restoreOverrideCursor();
     tell(message);
@@ -427,14 +428,14 @@ void frmMAJtrans::chooseCarrier(int index)
 
 void frmMAJtrans::update()
 {
-    const QString message = m_logic.update();
+    const QString message = whileBusy([this] { return m_logic.update(); });
     updateView();
     tell(message);
 }
 
 void frmMAJtrans::addCarrier()
 {
-    const QString message = m_logic.addCarrier();
+    const QString message = whileBusy([this] { return m_logic.addCarrier(); });
     updateView();
     tell(message);
     if (m_logic.state().flagnouveau)
