@@ -54,6 +54,26 @@ OutputFile::OutputFile(const QString &fileName, const QString &what)
 
 OutputFile::~OutputFile() { cancel(); }
 
+namespace {
+
+// A report written over a database (the caller's own, typed by mistake in a save dialog) would
+// destroy it whole: SQLite's files are recognised by their first bytes and never replaced.
+bool holdsDatabase(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = file.read(16);
+    static const QByteArray database("SQLite format 3\0", 16);
+    static const QByteArray journal("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7", 8);
+    static const QByteArray wal1("\x37\x7f\x06\x82", 4);
+    static const QByteArray wal2("\x37\x7f\x06\x83", 4);
+    return start.startsWith(database) || start.startsWith(journal) || start.startsWith(wal1)
+        || start.startsWith(wal2);
+}
+
+} // namespace
+
 void OutputFile::checkTarget(const QString &fileName, const QString &what)
 {
     if (fileName.trimmed().isEmpty()) {
@@ -67,6 +87,9 @@ void OutputFile::checkTarget(const QString &fileName, const QString &what)
     if (::stat(native.constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
             throw refused(what, fileName, kindOf(st.st_mode));
+        if (holdsDatabase(fileName))
+            throw refused(what, fileName,
+                QStringLiteral("it is a database, not a file a report is written to."));
         return;
     }
     if (errno != ENOENT)

@@ -385,6 +385,14 @@ bool makeEntry(const QString &kind, const QString &path, const QTemporaryDir &di
         return ::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
     if (kind == QLatin1String("link to nothing"))
         return QFile::link(dir.filePath(QStringLiteral("gone")), path);
+    // A caller's database chosen by mistake, and the journal SQLite keeps beside one.
+    if (kind == QLatin1String("SQLite database") || kind == QLatin1String("SQLite journal")) {
+        QFile file(path);
+        const QByteArray start = kind == QLatin1String("SQLite database")
+            ? QByteArray("SQLite format 3\0rest of the file", 33)
+            : QByteArray("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7 rest", 13);
+        return file.open(QIODevice::WriteOnly) && file.write(start) == start.size();
+    }
     if (kind == QLatin1String("socket")) {
         *socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address {};
@@ -902,7 +910,9 @@ void tst_PdfOutput::refusedPaths_data()
         {"FIFO", "it is a pipe (FIFO), not a file."}, {"socket", "it is a socket, not a file."},
         {"device like /dev/null", "it is a device, not a file."},
         {"device like /dev/full", "it is a device, not a file."},
-        {"link to nothing", "it is a link to a file that does not exist."}};
+        {"link to nothing", "it is a link to a file that does not exist."},
+        {"SQLite database", "it is a database, not a file a report is written to."},
+        {"SQLite journal", "it is a database, not a file a report is written to."}};
     for (const Writer writer : allWriters) {
         for (const auto &[kind, cause] : kinds) {
             // A file dialog opens a folder rather than choosing it.
@@ -935,10 +945,13 @@ void tst_PdfOutput::refusedPaths()
     const auto entries = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
     const QStringList listed = QDir(dir.path()).entryList(entries);
 
+    const QByteArray contentBefore = QFileInfo(path).isFile() ? contentOf(path) : QByteArray();
     const QString told = writeWith(writer, *engine, path);
     QCOMPARE(told, QStringLiteral("Cannot write the %1 %2: %3")
                        .arg(writesPdf(writer) ? "PDF file" : "text file", path, cause));
     QCOMPARE(entryType(path), typeBefore);
+    if (QFileInfo(path).isFile())
+        QCOMPARE(contentOf(path), contentBefore);
     QCOMPARE(QDir(dir.path()).entryList(entries), listed);
 }
 
