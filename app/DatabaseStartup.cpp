@@ -1,6 +1,7 @@
 #include "DatabaseStartup.h"
 
 #include "data/DataError.h"
+#include "data/NewFileTemporary.h"
 
 #include <QDir>
 #include <QMessageBox>
@@ -16,6 +17,8 @@ QString DatabaseStartup::failureMessage(const QString &dbPath, const Database::S
 bool DatabaseStartup::ensureReady(const QString &dbPath, const std::function<Choice()> &askMissing,
     const std::function<void(const QString &)> &tellFailure)
 {
+    // What a killed `rouvel init` or first start left behind.
+    NewFileTemporary::removeLeftovers(dbPath);
     const Database::Status status = Database::inspect(dbPath);
     if (status.ok())
         return true;

@@ -10,7 +10,8 @@ class QWidget;
 
 // Makes sure the rate database is there and usable before any window binds to it. A missing
 // file is created on request; a file that is not a rouvel database or cannot be opened is
-// reported once, with its path and the cause, and left untouched.
+// reported once, with its path and the cause, and left untouched. Temporaries of the file that a
+// killed creation left behind are removed first (NewFileTemporary).
 class DatabaseStartup
 {
 public:

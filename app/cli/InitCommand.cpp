@@ -2,6 +2,7 @@
 
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "data/NewFileTemporary.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -67,6 +68,8 @@ int runInitCommand(const QStringList &arguments, QTextStream &out, QTextStream &
         err << "rouvel init: the database file is missing (--db FILE)\n" << Usage << Qt::endl;
         return ExitError;
     }
+    // What an earlier, killed init left behind.
+    NewFileTemporary::removeLeftovers(path);
     try {
         Database::create(path, sample);
     } catch (const DataError &error) {

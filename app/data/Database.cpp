@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "data/DataError.h"
+#include "data/NewFileTemporary.h"
 #include "data/SampleData.h"
 #include "data/Schema.h"
 #include "data/TextPool.h"
@@ -17,7 +18,6 @@
 #include <QSqlDriver>
 #include <QSqlRecord>
 #include <QUrl>
-#include <QUuid>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -532,8 +532,7 @@ void Database::create(const QString &path, bool sampleData)
 
     // Built beside the target and renamed at the end, so a failure never leaves a half-made
     // rouvel.rvl behind.
-    const QString work = target.absoluteFilePath() + QStringLiteral(".new-")
-        + QUuid::createUuid().toString(QUuid::Id128).left(8);
+    const QString work = NewFileTemporary::nameFor(target.absoluteFilePath());
     const QString name = nextConnectionName();
     QString failure;
     {
