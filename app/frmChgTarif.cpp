@@ -502,7 +502,7 @@ void frmChgTarif::exportRates()
         try {
             const QByteArray sheet = RateSheetExport::sheet(
                 Database::open(ModRouvel::dbPath), m_logic.selectedCarrierNo(), *kind);
-            cause = RateSheetExport::writeFile(path, sheet);
+            cause = RateSheetExport::writeFile(path, sheet, ModRouvel::dbPath);
         } catch (const DataError &error) {
             cause = error.message();
         }

@@ -56,7 +56,9 @@ InputFile::Reading InputFile::read(const QString &path, qint64 limit, QIODevice 
     if (path == QLatin1String("-")) {
         if (standardInput)
             return readBounded(*standardInput, limit);
-        struct stat info {};
+        struct stat info
+        {
+        };
         // Redirected from a file: its size tells at once.
         if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > limit)
             return {{}, tooLarge(limit)};
@@ -70,7 +72,9 @@ InputFile::Reading InputFile::read(const QString &path, qint64 limit, QIODevice 
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return {{}, qt_error_string(errno)};
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0) {
         const QString cause = qt_error_string(errno);
         ::close(fd);
@@ -78,7 +82,8 @@ InputFile::Reading InputFile::read(const QString &path, qint64 limit, QIODevice 
     }
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        return {{}, S_ISDIR(info.st_mode)
+        return {{},
+            S_ISDIR(info.st_mode)
                 ? QStringLiteral("it is a folder, not a file")
                 : QStringLiteral("it is not an ordinary file (a device, FIFO or socket)")};
     }

@@ -1,13 +1,14 @@
 #include "RatesCommand.h"
 
 #include "AppPaths.h"
+#include "cli/InputFile.h"
 #include "data/DataError.h"
 #include "data/Database.h"
+#include "data/OutputPath.h"
 #include "ratesheets/RateSheet.h"
+#include "ratesheets/RateSheetCarrier.h"
 #include "ratesheets/RateSheetExport.h"
 #include "ratesheets/RateSheetImport.h"
-
-#include <QFile>
 
 #include <cstdio>
 #include <optional>
@@ -80,27 +81,6 @@ QString parse(QStringList arguments, Request &request)
     return {};
 }
 
-std::optional<QByteArray> readInput(const QString &path, QIODevice *standardInput, QString *cause)
-{
-    if (path == QLatin1String("-")) {
-        if (!standardInput) {
-            QFile in;
-            if (!in.open(stdin, QIODevice::ReadOnly)) {
-                *cause = in.errorString();
-                return std::nullopt;
-            }
-            return in.readAll();
-        }
-        return standardInput->readAll();
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *cause = file.errorString();
-        return std::nullopt;
-    }
-    return file.readAll();
-}
-
 } // namespace
 
 QString RatesCommand::usage()
@@ -122,17 +102,28 @@ RatesCommand::Outcome RatesCommand::run(const QStringList &arguments, QIODevice 
         return failure(QStringLiteral("cannot read %1: %2").arg(request.db, status.cause));
     Database db;
     std::optional<qint32> carrier;
+    QString kindRefusal;
     try {
         db = Database::open(request.db);
         carrier = RateSheetImport::findCarrier(db, request.carrier);
+        if (carrier)
+            kindRefusal = RateSheetCarrier::kindRefusal(db, *carrier, request.kind);
     } catch (const DataError &error) {
         return failure(QStringLiteral("cannot read %1: %2").arg(request.db, error.message()));
     }
     if (!carrier)
         return failure(
             QStringLiteral("unknown carrier \"%1\" in %2").arg(request.carrier, request.db));
+    if (!kindRefusal.isEmpty())
+        return failure(kindRefusal);
 
     if (!request.import) {
+        // Before anything is read or written: the sheet must not land on the database.
+        if (request.csv != QLatin1String("-")) {
+            if (const QString refusal = OutputPath::refusal(request.csv, request.db);
+                !refusal.isEmpty())
+                return failure(refusal);
+        }
         QByteArray bytes;
         try {
             bytes = RateSheetExport::sheet(db, *carrier, request.kind);
@@ -141,15 +132,16 @@ RatesCommand::Outcome RatesCommand::run(const QStringList &arguments, QIODevice 
         }
         if (request.csv == QLatin1String("-"))
             return {0, bytes, {}};
-        if (const QString cause = RateSheetExport::writeFile(request.csv, bytes); !cause.isEmpty())
+        if (const QString cause = RateSheetExport::writeFile(request.csv, bytes, request.db);
+            !cause.isEmpty())
             return failure(QStringLiteral("cannot write %1: %2").arg(request.csv, cause));
         return {};
     }
 
-    QString cause;
-    const std::optional<QByteArray> bytes = readInput(request.csv, standardInput, &cause);
-    if (!bytes)
-        return failure(QStringLiteral("cannot read %1: %2").arg(request.csv, cause));
+    const InputFile::Reading input
+        = InputFile::read(request.csv, InputFile::RateSheetLimit, standardInput);
+    if (!input.ok())
+        return failure(QStringLiteral("cannot read %1: %2").arg(request.csv, input.cause));
     const auto refusal = [&](const QVector<RateSheetProblem> &problems) {
         Outcome refused {UsageOrDataError, {}, {}};
         for (const RateSheetProblem &problem : problems)
@@ -162,7 +154,7 @@ RatesCommand::Outcome RatesCommand::run(const QStringList &arguments, QIODevice 
                                               : QStringLiteral("problems"));
         return refused;
     };
-    const RateSheet sheet = RateSheet::parse(*bytes, request.kind);
+    const RateSheet sheet = RateSheet::parse(input.bytes, request.kind);
     if (!sheet.ok())
         return refusal(sheet.problems());
 

@@ -401,7 +401,6 @@ void RecordSet::update()
     };
 
     const bool adding = m_editMode == EditMode::Adding;
-    QSqlDatabase db = m_db.connection();
     Row saved = m_buffer;
     qint64 newId = 0;
     m_db.inTransaction([&] {
@@ -413,19 +412,33 @@ void RecordSet::update()
                 values << m_buffer[i];
             }
         }
-        QSqlQuery write(db);
+        // Kept prepared by the database: an import saves thousands of rows in one go.
+        const auto prepared = [&](const QString &sql, const QVariantList &bound) -> QSqlQuery & {
+            QSqlQuery &query = m_db.preparedQuery(sql, context);
+            for (int i = 0; i < bound.size(); ++i)
+                query.bindValue(i, bound.at(i));
+            return query;
+        };
+        struct Finish
+        {
+            QSqlQuery *query = nullptr;
+            ~Finish()
+            {
+                if (query)
+                    query->finish();
+            }
+        };
+        QString writeSql;
+        QVariantList writeValues = values;
         if (adding) {
             QStringList marks;
             for (int i = 0; i < columns.size(); ++i)
                 marks << QStringLiteral("?");
-            write.prepare(columns.isEmpty()
-                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
-                          .arg(Schema::quoted(m_baseTable))
-                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(Schema::quoted(m_baseTable), columns.join(QLatin1String(", ")),
-                              marks.join(QLatin1String(", "))));
-            for (const QVariant &value : std::as_const(values))
-                write.addBindValue(value);
+            writeSql = columns.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Schema::quoted(m_baseTable))
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(Schema::quoted(m_baseTable), columns.join(QLatin1String(", ")),
+                          marks.join(QLatin1String(", ")));
         } else {
             if (columns.isEmpty())
                 return;
@@ -433,20 +446,21 @@ void RecordSet::update()
             QStringList sets;
             for (const QString &column : std::as_const(columns))
                 sets << column + QStringLiteral(" = ?");
-            write.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                              .arg(Schema::quoted(m_baseTable), sets.join(QLatin1String(", ")),
-                                  filter.where));
-            for (const QVariant &value : std::as_const(values))
-                write.addBindValue(value);
-            for (const QVariant &value : filter.values)
-                write.addBindValue(value);
+            writeSql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                           .arg(Schema::quoted(m_baseTable), sets.join(QLatin1String(", ")),
+                               filter.where);
+            writeValues += filter.values;
         }
-        if (!write.exec())
-            throw DataError::fromSqlError(write.lastError(), context);
-        if (!adding && write.numRowsAffected() == 0)
-            throw DataError::noCurrentRow(m_source);
-        if (adding && m_baseColumns.contains(RowidColumn))
-            newId = write.lastInsertId().toLongLong();
+        {
+            QSqlQuery &write = prepared(writeSql, writeValues);
+            const Finish finish {&write};
+            if (!write.exec())
+                throw DataError::fromSqlError(write.lastError(), context);
+            if (!adding && write.numRowsAffected() == 0)
+                throw DataError::noCurrentRow(m_source);
+            if (adding && m_baseColumns.contains(RowidColumn))
+                newId = write.lastInsertId().toLongLong();
+        }
 
         // Read the row back so defaults, autonumbers and stored forms show in the set.
         QStringList readable;
@@ -458,19 +472,21 @@ void RecordSet::update()
                 positions << i;
             }
         }
-        QSqlQuery read(db);
+        QString readSql;
+        QVariantList readValues;
         if (adding && newId != 0) {
-            read.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                             .arg(readable.join(QLatin1String(", ")), Schema::quoted(m_baseTable)));
-            read.addBindValue(newId);
+            readSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                          .arg(readable.join(QLatin1String(", ")), Schema::quoted(m_baseTable));
+            readValues << newId;
         } else {
             const KeyFilter filter = keyFilter(saved);
-            read.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                             .arg(readable.join(QLatin1String(", ")), Schema::quoted(m_baseTable),
-                                 filter.where));
-            for (const QVariant &value : filter.values)
-                read.addBindValue(value);
+            readSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                          .arg(readable.join(QLatin1String(", ")), Schema::quoted(m_baseTable),
+                              filter.where);
+            readValues = filter.values;
         }
+        QSqlQuery &read = prepared(readSql, readValues);
+        const Finish finish {&read};
         if (!read.exec())
             throw DataError::fromSqlError(read.lastError(), context);
         if (read.next()) {

@@ -41,6 +41,21 @@ QString decodeUtf8(QByteArrayView bytes, int *badLine)
 
 QByteArray RateSheetCsv::utf8Bom() { return QByteArrayLiteral("\xEF\xBB\xBF"); }
 
+QString RateSheetCsv::formulaGuarded(const QString &name)
+{
+    if (name.isEmpty())
+        return name;
+    const QChar first = name.front();
+    const bool risky
+        = first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\'';
+    return risky ? QChar(u'\'') + name : name;
+}
+
+QString RateSheetCsv::withoutFormulaGuard(const QString &field)
+{
+    return field.startsWith(u'\'') ? field.sliced(1) : field;
+}
+
 QChar RateSheetCsv::detectSeparator(const QString &text)
 {
     int commas = 0;

@@ -37,6 +37,13 @@ public:
     static QString record(const QStringList &fields, QChar separator = u',');
     static QByteArray utf8Bom();
 
+    // A spreadsheet runs a cell that begins with =, +, -, @ as a formula (a sheet passed on by
+    // mail could then fetch or run things); a leading apostrophe makes it show as text. An
+    // apostrophe is guarded too, so withoutFormulaGuard() gives back every name unchanged.
+    static QString formulaGuarded(const QString &name);
+    // The text with one leading apostrophe removed, if it has one.
+    static QString withoutFormulaGuard(const QString &field);
+
     // The separator the header line (the text up to its first line end outside quotes) uses.
     static QChar detectSeparator(const QString &text);
 };

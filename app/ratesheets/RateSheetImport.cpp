@@ -1,8 +1,10 @@
 #include "ratesheets/RateSheetImport.h"
 
 #include "carriers/DestinationLists.h"
+#include "carriers/DestinationName.h"
 #include "data/DataError.h"
 #include "data/RecordSet.h"
+#include "ratesheets/RateSheetCsv.h"
 
 #include <QHash>
 
@@ -100,38 +102,51 @@ RateSheetImport::Work RateSheetImport::prepare(const RateSheet &sheet) const
         const QString name = destinations.text(namePosition);
         destinationNo.insert(
             RateSheet::destinationKey(name), qint32(destinations.field(numberPosition).toInt()));
-        trimmedName.insert(RateSheet::destinationKey(name.trimmed()), name);
+        trimmedName.insert(DestinationName::key(name), name);
     }
 
     Work work;
     int namedServed = 0;
     QHash<QString, int> createdOn; // trimmed key of a name to create -> its line
+    QHash<QString, int> namedOn; // key of a name without its guard -> its line
     for (const RateSheet::Row &row : sheet.rows()) {
         Work::Change change;
-        const auto known = destinationNo.constFind(RateSheet::destinationKey(row.destination));
+        // The apostrophe an export puts before a name a spreadsheet would run as a formula.
+        const QString name = RateSheetCsv::withoutFormulaGuard(row.destination);
+        const QString key = RateSheet::destinationKey(name);
+        const auto problem = [&](const QString &reason) {
+            work.summary.problems.append({row.line, sheet.destinationPosition(),
+                sheet.destinationCaption(), row.destination, reason});
+        };
+        if (name.trimmed().isEmpty()) {
+            problem(QStringLiteral("is no destination name"));
+            continue;
+        }
+        if (const auto twin = namedOn.constFind(key); twin != namedOn.cend()) {
+            problem(QStringLiteral("is already on line %1").arg(*twin));
+            continue;
+        }
+        namedOn.insert(key, row.line);
+        const auto known = destinationNo.constFind(key);
         const int setRow = known == destinationNo.cend() ? -1 : servedRow.value(*known, -1);
         if (known == destinationNo.cend()) {
             // "CHICAGO " beside CHICAGO would be a second destination nobody can tell apart.
-            const QString trimmedKey = RateSheet::destinationKey(row.destination.trimmed());
+            const QString trimmedKey = DestinationName::key(name);
             const auto near = trimmedName.constFind(trimmedKey);
             if (near != trimmedName.cend()) {
-                work.summary.problems.append({row.line, sheet.destinationPosition(),
-                    sheet.destinationCaption(), row.destination,
-                    QStringLiteral("is no destination, but \"%1\" is: the blanks at the ends "
-                                   "differ")
-                        .arg(*near)});
+                problem(QStringLiteral("is no destination, but \"%1\" is: the blanks at the ends "
+                                       "differ")
+                            .arg(*near));
                 continue;
             }
             if (const auto twin = createdOn.constFind(trimmedKey); twin != createdOn.cend()) {
-                work.summary.problems.append({row.line, sheet.destinationPosition(),
-                    sheet.destinationCaption(), row.destination,
-                    QStringLiteral("is the name on line %1 but for the blanks at the ends")
-                        .arg(*twin)});
+                problem(QStringLiteral("is the name on line %1 but for the blanks at the ends")
+                            .arg(*twin));
                 continue;
             }
             createdOn.insert(trimmedKey, row.line);
             change.kind = Work::Change::Kind::Create;
-            change.name = DestinationLists::upper(row.destination);
+            change.name = DestinationLists::upper(name);
             ++work.summary.created;
         } else if (setRow < 0) {
             change.kind = Work::Change::Kind::Serve;

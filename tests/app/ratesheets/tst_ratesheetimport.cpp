@@ -44,6 +44,12 @@ private slots:
     void importedRateIsWhatQuoteReturns();
     void commandRefusals_data();
     void commandRefusals();
+    void kindOfTheRateType_data();
+    void kindOfTheRateType();
+    void sameDestinationInOtherCapitals_data();
+    void sameDestinationInOtherCapitals();
+    void hiddenCharactersRefuseTheSheet_data();
+    void hiddenCharactersRefuseTheSheet();
 
 private:
     RatesCommand::Outcome rates(const QStringList &arguments, QIODevice *input = nullptr) const;
@@ -157,8 +163,8 @@ void tst_RateSheetImport::roundTripChangesNothing_data()
 
     QTest::newRow("weight, rates too large for a price") << "ACME"
                                                          << "weight" << 5;
-    QTest::newRow("pallet") << "ACME"
-                            << "pallet" << 5;
+    QTest::newRow("pallet, a carrier of no known rate type") << "EAGLE"
+                                                             << "pallet" << 2;
     QTest::newRow("pallet carrier") << "BOREAL"
                                     << "pallet" << 5;
     QTest::newRow("both kinds, four decimals") << "CARGO'S"
@@ -572,6 +578,169 @@ void tst_RateSheetImport::commandRefusals()
     QCOMPARE(outcome.output, QByteArray());
     QVERIFY(!outcome.errors.isEmpty());
     QVERIFY2(outcome.errors.first().contains(told), qPrintable(outcome.errors.first()));
+    QCOMPARE(databaseHash(), before);
+}
+
+void tst_RateSheetImport::kindOfTheRateType_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("carrier");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("told"); // empty: allowed
+
+    const QString weightOnly = QStringLiteral(
+        "carrier ACME takes weight rates only (rate type po): --kind pallet is not allowed");
+    const QString palletOnly = QStringLiteral(
+        "carrier BOREAL takes pallet rates only (rate type pa): --kind weight is not allowed");
+    QTest::newRow("import pallet, po") << "import"
+                                       << "ACME"
+                                       << "pallet" << weightOnly;
+    QTest::newRow("export pallet, po") << "export"
+                                       << "ACME"
+                                       << "pallet" << weightOnly;
+    QTest::newRow("import pallet, po, small letters") << "import"
+                                                      << "acme"
+                                                      << "pallet" << weightOnly;
+    QTest::newRow("import weight, pa") << "import"
+                                       << "BOREAL"
+                                       << "weight" << palletOnly;
+    QTest::newRow("export weight, pa") << "export"
+                                       << "BOREAL"
+                                       << "weight" << palletOnly;
+    QTest::newRow("import weight, po") << "import"
+                                       << "ACME"
+                                       << "weight"
+                                       << "";
+    QTest::newRow("export pallet, pa") << "export"
+                                       << "BOREAL"
+                                       << "pallet"
+                                       << "";
+    QTest::newRow("import weight, popa") << "import"
+                                         << "CARGO'S"
+                                         << "weight"
+                                         << "";
+    QTest::newRow("import pallet, popa") << "import"
+                                         << "CARGO'S"
+                                         << "pallet"
+                                         << "";
+    QTest::newRow("import pallet, no rate type") << "import"
+                                                 << "DELTA"
+                                                 << "pallet"
+                                                 << "";
+    QTest::newRow("import weight, unknown type") << "import"
+                                                 << "EAGLE"
+                                                 << "weight"
+                                                 << "";
+}
+
+void tst_RateSheetImport::kindOfTheRateType()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, carrier);
+    QFETCH(QString, kind);
+    QFETCH(QString, told);
+
+    const QString header = kind == QLatin1String("weight")
+        ? QStringLiteral("Destination,LTL\r\nCHICAGO,3.25\r\n")
+        : QStringLiteral("Destination,1pal\r\nCHICAGO,3.25\r\n");
+    const QString path = action == QLatin1String("import")
+        ? writeSheet(QStringLiteral("in.csv"), header.toUtf8())
+        : m_dir->filePath(QStringLiteral("out.csv"));
+    const QByteArray before = databaseHash();
+    const RatesCommand::Outcome outcome = rates({action, QStringLiteral("--carrier"), carrier,
+        QStringLiteral("--kind"), kind, QStringLiteral("--csv"), path});
+    if (told.isEmpty()) {
+        QCOMPARE(outcome.errors, QStringList());
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(QFile::exists(path), true);
+        return;
+    }
+    QCOMPARE(outcome.exitCode, RatesCommand::UsageOrDataError);
+    QCOMPARE(outcome.errors, QStringList {told});
+    QCOMPARE(outcome.output, QByteArray());
+    QCOMPARE(databaseHash(), before);
+    if (action == QLatin1String("export"))
+        QVERIFY(!QFile::exists(path));
+}
+
+void tst_RateSheetImport::sameDestinationInOtherCapitals_data()
+{
+    QTest::addColumn<QString>("stored"); // a destination added to the file first
+    QTest::addColumn<QString>("written"); // in the sheet
+    QTest::addColumn<int>("created");
+
+    const auto u = [](const char *text) { return QString::fromUtf8(text); };
+    // What Upper makes of "trois-rivières" in the carriers window.
+    QTest::newRow("capital accent in the sheet") << u("TROIS-RIVIèRES") << u("TROIS-RIVIÈRES") << 0;
+    QTest::newRow("small accent in the sheet") << u("TROIS-RIVIÈRES") << u("trois-rivières") << 0;
+    QTest::newRow("é and É") << u("LÉVIS") << u("lévis") << 0;
+    QTest::newRow("another accent is another place") << u("MONTRÉAL") << u("MONTREAL") << 1;
+}
+
+void tst_RateSheetImport::sameDestinationInOtherCapitals()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, written);
+    QFETCH(int, created);
+    m_fixture->addDestination(stored);
+    const QString path = writeSheet(QStringLiteral("in.csv"),
+        QStringLiteral("Destination,LTL\r\n\"%1\",4.5\r\n").arg(written).toUtf8());
+    const RatesCommand::Outcome outcome
+        = rates({QStringLiteral("import"), QStringLiteral("--carrier"), QStringLiteral("ACME"),
+            QStringLiteral("--kind"), QStringLiteral("weight"), QStringLiteral("--csv"), path});
+    QCOMPARE(outcome.errors, QStringList());
+    QVERIFY2(outcome.output.contains(
+                 QStringLiteral("Destinations newly served: %1\nDestinations created: %2\n")
+                     .arg(1 - created)
+                     .arg(created)
+                     .toUtf8()),
+        outcome.output.constData());
+    QCOMPARE(destinationCount(stored), 1);
+    if (created) {
+        QCOMPARE(rate("ACME", written.toUtf8().constData(), "LTL"), qint64(45000));
+    } else {
+        QCOMPARE(destinationCount(written), written == stored ? 1 : 0);
+        QCOMPARE(rate("ACME", stored.toUtf8().constData(), "LTL"), qint64(45000));
+    }
+}
+
+void tst_RateSheetImport::hiddenCharactersRefuseTheSheet_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("zero width space")
+        << QStringLiteral("NEW") + QChar(0x200B) + QStringLiteral("TOWN")
+        << "line 3, column A (Destination): \"NEW<U+200B>TOWN\" holds the invisible character "
+           "U+200B";
+    QTest::newRow("line break in a quoted name")
+        << QStringLiteral("NEW\nTOWN")
+        << "line 3, column A (Destination): \"NEW<U+000A>TOWN\" holds the invisible character "
+           "U+000A";
+    QTest::newRow("soft hyphen in a known name")
+        << QStringLiteral("CHI") + QChar(0x00AD) + QStringLiteral("CAGO")
+        << "line 3, column A (Destination): \"CHI<U+00AD>CAGO\" holds the invisible character "
+           "U+00AD";
+    QTest::newRow("bidirectional override")
+        << QStringLiteral("TOWN") + QChar(0x202E)
+        << "line 3, column A (Destination): \"TOWN<U+202E>\" holds the invisible character U+202E";
+}
+
+void tst_RateSheetImport::hiddenCharactersRefuseTheSheet()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, told);
+    const QString path = writeSheet(QStringLiteral("in.csv"),
+        QStringLiteral("Destination,LTL\r\nGASPE,1\r\n\"%1\",2\r\n").arg(name).toUtf8());
+    const QByteArray before = databaseHash();
+    const RatesCommand::Outcome outcome
+        = rates({QStringLiteral("import"), QStringLiteral("--carrier"), QStringLiteral("ACME"),
+            QStringLiteral("--kind"), QStringLiteral("weight"), QStringLiteral("--csv"), path});
+    QCOMPARE(outcome.exitCode, RatesCommand::UsageOrDataError);
+    QCOMPARE(outcome.errors,
+        QStringList({path + QStringLiteral(": ") + told,
+            path + QStringLiteral(" refused (1 problem); nothing was written")}));
+    for (const QString &line : outcome.errors)
+        QVERIFY(!line.contains(QLatin1Char('\n')));
     QCOMPARE(databaseHash(), before);
 }
 
