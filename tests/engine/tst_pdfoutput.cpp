@@ -1,4 +1,5 @@
 #include "PdfProbe.h"
+#include "FileSizeLimit.h"
 
 #include "PdfTarget.h"
 #include "PreviewForm.h"
@@ -33,11 +34,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -251,7 +250,6 @@ private:
     QPageSize m_old;
 };
 
-
 // Every way the engine writes a file for the user.
 enum class Writer { PrintToPdf, PdfDestination, PreviewText, PreviewPdf, PrintToFile, SaveReport };
 
@@ -404,32 +402,6 @@ bool makeEntry(const QString &kind, const QString &path, const QTemporaryDir &di
     }
     return false;
 }
-
-// Limits the size of the files this process writes while it lives: writes past the limit fail
-// with EFBIG, as on a full disk, instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = m_saved;
-        small.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &small) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool active() const { return m_active; }
-
-private:
-    struct rlimit m_saved {};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "DatabaseStartup.h"
+#include "FileSizeLimit.h"
 #include "cli/InitCommand.h"
 #include "data/NewFileTemporary.h"
 
@@ -6,14 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
-
-#include <csignal>
-
-#include <sys/resource.h>
 
 // What rouvel init leaves when it cannot finish (a full disk, a kill), and what the next init or
 // start of the program clears.
@@ -88,18 +84,8 @@ void tst_InitCommand::fullDiskLeavesNoFile()
     int exitCode = 0;
     {
         // A schema needs several pages; writes past the first fail with EFBIG.
-        struct rlimit saved
-        {
-        };
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const auto restore = qScopeGuard([&] {
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, oldHandler);
-        });
-        struct rlimit small = saved;
-        small.rlim_cur = 4096;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const FileSizeLimit limit(4096);
+        QVERIFY(limit.active());
         exitCode = runInit(path, &errors);
     }
     QCOMPARE(exitCode, 2);

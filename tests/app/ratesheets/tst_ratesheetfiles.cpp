@@ -1,4 +1,5 @@
 #include "rateadjust/RateGridFixture.h"
+#include "FileSizeLimit.h"
 
 #include "cli/InputFile.h"
 #include "cli/RatesCommand.h"
@@ -8,15 +9,12 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
 #include <memory>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -66,23 +64,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-}
-
-// Writes past `bytes` fail with EFBIG (SIGXFSZ ignored) until the guard ends.
-auto fileSizeLimit(rlim_t bytes)
-{
-    struct rlimit saved
-    {
-    };
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &small);
-    return qScopeGuard([saved, oldHandler] {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-    });
 }
 
 } // namespace
@@ -232,7 +213,7 @@ void tst_RateSheetFiles::failedWriteKeepsTheEarlierFile()
 
     QString error;
     {
-        const auto limit = fileSizeLimit(64);
+        const FileSizeLimit limit(64);
         if (command) {
             const RatesCommand::Outcome outcome = exportTo(path);
             QCOMPARE(outcome.exitCode, 2);

@@ -1,4 +1,5 @@
 #include "rateadjust/RateGridFixture.h"
+#include "FileSizeLimit.h"
 
 #include "ModRouvel.h"
 #include "frmChgTarif.h"
@@ -19,11 +20,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #include <functional>
 #include <memory>
-
-#include <sys/resource.h>
+#include <optional>
 
 // "Export rates…" of the rate window on a path it may not write and on a full disk: one
 // message, nothing written, the earlier file and the database as they were.
@@ -186,19 +185,11 @@ void tst_RateSheetWindow::exportTellsAndKeepsTheEarlierFile()
 
     QString shown;
     {
-        struct rlimit saved
-        {
-        };
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const auto restore = qScopeGuard([&] {
-            setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, oldHandler);
-        });
-        struct rlimit small = saved;
-        small.rlim_cur = 64;
-        if (fullDisk)
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        std::optional<FileSizeLimit> limit;
+        if (fullDisk) {
+            limit.emplace(64);
+            QVERIFY(limit->active());
+        }
         exportTo(path, &shown);
     }
     const QString told = QStringLiteral("The rates of ACME could not be exported to %1.\n%2")
