@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 class QSqlQuery;
 struct sqlite3;
@@ -116,9 +117,11 @@ public:
     // SQLite keeps no read cache across transactions, so nothing else is needed.
     void refresh();
 
+    // When a transaction takes the write lock: at its first write, or before anything is read.
+    enum class Lock { WhenWriting, AtOnce };
     // Runs fn inside one transaction and commits it; rolls back and rethrows on failure.
     // Called inside another, it joins that one: the outermost commits or rolls back the whole.
-    template<typename Fn> void inTransaction(Fn &&fn);
+    template<typename Fn> void inTransaction(Fn &&fn, Lock lock = Lock::WhenWriting);
     // The same, with the write lock taken before fn reads anything: what fn reads, no other
     // connection can change before the commit (the next bill number, for one). Waits for a lock
     // held elsewhere as every statement does, then throws DataError ("database is locked").
@@ -131,7 +134,6 @@ private:
     struct Shared;
     explicit Database(std::shared_ptr<Shared> shared);
     const Shared &shared() const;
-    enum class Lock { WhenWriting, AtOnce };
     void begin(Lock lock = Lock::WhenWriting);
     void commit();
     void rollback();
@@ -139,9 +141,9 @@ private:
     std::shared_ptr<Shared> m_shared;
 };
 
-template<typename Fn> void Database::inTransaction(Fn &&fn)
+template<typename Fn> void Database::inTransaction(Fn &&fn, Lock lock)
 {
-    begin();
+    begin(lock);
     try {
         fn();
     } catch (...) {
@@ -153,12 +155,5 @@ template<typename Fn> void Database::inTransaction(Fn &&fn)
 
 template<typename Fn> void Database::inWriteTransaction(Fn &&fn)
 {
-    begin(Lock::AtOnce);
-    try {
-        fn();
-    } catch (...) {
-        rollback();
-        throw;
-    }
-    commit();
+    inTransaction(std::forward<Fn>(fn), Lock::AtOnce);
 }
