@@ -53,6 +53,8 @@ private slots:
     void readOnlyFileIsSaidOnce();
 
 private:
+    // Answers the message box the next step shows; shown and buttons receive what it offered.
+    void answerNextMessage(QString &shown, QMessageBox::StandardButtons &buttons);
     template<typename T> T *child(const char *name) const
     {
         return requiredChild<T>(m_window.get(), QString::fromLatin1(name));
@@ -184,10 +186,8 @@ void tst_entreval::clerkSession()
     QVERIFY(child<QLabel>("rateNote")->font().bold());
 }
 
-void tst_entreval::emptyResultShowsTheMessage()
+void tst_entreval::answerNextMessage(QString &shown, QMessageBox::StandardButtons &buttons)
 {
-    QString shown;
-    QMessageBox::StandardButtons buttons;
     QTimer::singleShot(0, this, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         QVERIFY(box);
@@ -195,6 +195,13 @@ void tst_entreval::emptyResultShowsTheMessage()
         buttons = box->standardButtons();
         box->accept();
     });
+}
+
+void tst_entreval::emptyResultShowsTheMessage()
+{
+    QString shown;
+    QMessageBox::StandardButtons buttons;
+    answerNextMessage(shown, buttons);
     QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1200"));
     chooseDestination(QStringLiteral("FARGO"));
     QTRY_COMPARE(shown, BestRateEvaluator::emptyResultMessage());
@@ -209,13 +216,7 @@ void tst_entreval::weightReadInPartIsTold()
 {
     QString shown;
     QMessageBox::StandardButtons buttons;
-    QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QVERIFY(box);
-        shown = box->text();
-        buttons = box->standardButtons();
-        box->accept();
-    });
+    answerNextMessage(shown, buttons);
     QTest::keyClicks(child<QLineEdit>("weightField"), QStringLiteral("1,200"));
     QTest::keyClicks(child<QLineEdit>("palletField"), QStringLiteral("3"));
     chooseDestination(QStringLiteral("CHICAGO"));

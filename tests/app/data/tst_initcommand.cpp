@@ -1,4 +1,5 @@
 #include "DatabaseStartup.h"
+#include "FileContents.h"
 #include "FileSizeLimit.h"
 #include "cli/InitCommand.h"
 #include "data/NewFileTemporary.h"
@@ -25,21 +26,6 @@ private slots:
 };
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 
 // The id of a process that has ended: a child that ran and was reaped.
 qint64 gonePid()

@@ -1,4 +1,5 @@
 #include "rateadjust/RateGridFixture.h"
+#include "FileContents.h"
 #include "FileSizeLimit.h"
 
 #include "cli/InputFile.h"
@@ -48,25 +49,6 @@ private:
     std::unique_ptr<RateGridFixture> m_fixture;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
-
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-} // namespace
 
 void tst_RateSheetFiles::init()
 {

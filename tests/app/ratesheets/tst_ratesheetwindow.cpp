@@ -1,4 +1,5 @@
 #include "rateadjust/RateGridFixture.h"
+#include "FileContents.h"
 #include "FileSizeLimit.h"
 
 #include "ModRouvel.h"
@@ -74,14 +75,6 @@ private:
     QPointer<QWidget> m_last;
     QTimer m_timer;
 };
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    return file.readAll();
-}
 
 } // namespace
 
