@@ -213,7 +213,12 @@ public:
                 m_last = modal;
                 // On a timer of its own, so a dialog the action opens is seen in turn; a posted
                 // call would wait behind the one running.
-                QTimer::singleShot(1, modal, [this, modal] { action(modal); });
+                QTimer::singleShot(1, modal, [this, modal] {
+                    // A busy machine may run this after the window was answered and hidden,
+                    // while the code that showed it is still unwinding.
+                    if (modal->isVisible() && QApplication::activeModalWidget() == modal)
+                        action(modal);
+                });
             } else if (!modal) {
                 m_last = nullptr;
             }
