@@ -329,14 +329,33 @@ Database::Status inspectContent(QSqlDatabase &db)
     if (names.lastError().isValid())
         return status(Database::State::Unusable,
             QStringLiteral("The file cannot be read: %1.").arg(names.lastError().text()));
+    QSet<QString> later;
+    for (const StoredQueryDefinition &query : Schema::laterQueries())
+        later.insert(query.name);
     for (const StoredQueryDefinition &query : Schema::storedQueries()) {
-        if (!present.contains(query.name))
+        if (!present.contains(query.name) && !later.contains(query.name))
             return status(Database::State::NotRouvel,
                 QStringLiteral("It is not a rouvel database: the stored query %1 is "
                                "missing.")
                     .arg(query.name));
     }
     return status(Database::State::Ready, {});
+}
+
+// Binds one stored query to an INSERT INTO StoredQueries of its six columns and runs it.
+bool insertDefinition(QSqlQuery &insert, const StoredQueryDefinition &query)
+{
+    // An empty list is stored as empty text, not NULL.
+    const auto text = [](const QString &value) {
+        return value.isNull() ? QString(QLatin1String("")) : value;
+    };
+    insert.addBindValue(query.name);
+    insert.addBindValue(query.sql);
+    insert.addBindValue(text(query.parameters.join(QLatin1Char(','))));
+    insert.addBindValue(text(query.baseTable));
+    insert.addBindValue(text(query.keyColumns.join(QLatin1Char(','))));
+    insert.addBindValue(text(query.currencyColumns.join(QLatin1Char(','))));
+    return insert.exec();
 }
 
 // Files made before bill numbers had their unique index get it, unless they already hold a
@@ -352,6 +371,25 @@ void addBillNumberIndex(QSqlDatabase &db)
     present.finish();
     QSqlQuery create(db);
     create.exec(QStringLiteral("CREATE UNIQUE INDEX TableBL_NoBl ON TableBL (NoBl)"));
+}
+
+// A file made before a stored query existed gets it; returns those added. Should that fail
+// (a locked or full file), the file opens as before and the program does without the query.
+QVector<StoredQueryDefinition> addedLaterQueries(
+    QSqlDatabase &db, const QHash<QString, StoredQueryDefinition> &present)
+{
+    QVector<StoredQueryDefinition> added;
+    for (const StoredQueryDefinition &query : Schema::laterQueries()) {
+        if (present.contains(query.name))
+            continue;
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral(
+            "INSERT OR IGNORE INTO StoredQueries (Name, Body, Parameters, BaseTable, KeyColumns, "
+            "CurrencyColumns) VALUES (?, ?, ?, ?, ?, ?)"));
+        if (insertDefinition(insert, query) && insert.numRowsAffected() == 1)
+            added.append(query);
+    }
+    return added;
 }
 
 } // namespace
@@ -512,6 +550,10 @@ Database Database::open(const QString &path)
             list(catalog.value(5))};
         shared->queries.insert(query.name, query);
     }
+    if (!checked.readOnly) {
+        for (const StoredQueryDefinition &query : addedLaterQueries(db, shared->queries))
+            shared->queries.insert(query.name, query);
+    }
     QSqlQuery currency(db);
     if (!currency.exec(QStringLiteral("SELECT TableName, FieldName FROM CurrencyFields")))
         throw DataError::fromSqlError(currency.lastError(), context);
@@ -552,17 +594,7 @@ void Database::create(const QString &path, bool sampleData)
                 "INSERT INTO StoredQueries (Name, Body, Parameters, BaseTable, KeyColumns, "
                 "CurrencyColumns) VALUES (?, ?, ?, ?, ?, ?)"));
             for (const StoredQueryDefinition &query : Schema::storedQueries()) {
-                // An empty list is stored as empty text, not NULL.
-                const auto text = [](const QString &value) {
-                    return value.isNull() ? QString(QLatin1String("")) : value;
-                };
-                insert.addBindValue(query.name);
-                insert.addBindValue(query.sql);
-                insert.addBindValue(text(query.parameters.join(QLatin1Char(','))));
-                insert.addBindValue(text(query.baseTable));
-                insert.addBindValue(text(query.keyColumns.join(QLatin1Char(','))));
-                insert.addBindValue(text(query.currencyColumns.join(QLatin1Char(','))));
-                if (!insert.exec())
+                if (!insertDefinition(insert, query))
                     throw DataError::fromSqlError(insert.lastError(), context);
             }
             QSqlQuery currency(db);
@@ -602,6 +634,11 @@ bool Database::isReadOnly() const { return shared().readOnly; }
 QSqlDatabase Database::connection() const
 {
     return QSqlDatabase::database(shared().connectionName, false);
+}
+
+bool Database::hasStoredQuery(const QString &name) const
+{
+    return shared().queries.contains(name);
 }
 
 const StoredQueryDefinition &Database::storedQuery(const QString &name) const

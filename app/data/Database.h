@@ -80,6 +80,7 @@ public:
     QString path() const;
     QSqlDatabase connection() const;
 
+    bool hasStoredQuery(const QString &name) const;
     // The stored query of that name (e.g. "RequêteNEWYORK"); throws DataError if unknown.
     const StoredQueryDefinition &storedQuery(const QString &name) const;
     QStringList storedQueryNames() const;

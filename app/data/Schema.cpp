@@ -225,7 +225,29 @@ FROM IdentTrans WHERE NomTrans = :nomdutrans ORDER BY NoTrans)",
         queries.append(query(
             lookup.query, sql, {"[prmDestination]"}, "Tarifs", tarifsKey, {lookup.rateColumn}));
     }
+    queries += laterQueries();
     return queries;
+}
+
+QVector<StoredQueryDefinition> Schema::laterQueries()
+{
+    // Every bracket rate of one destination in a single read, unsorted: running the five
+    // bracket lookups for each evaluation would more than double its time. Whoever reads it
+    // orders equal rates as the bracket lookups do.
+    QStringList columns;
+    QStringList rateColumns;
+    for (const Lookup &lookup : lookups()) {
+        if (!lookup.query.startsWith(QLatin1String("Trip")))
+            continue;
+        columns << "Tarifs." + quoted(lookup.tarifsColumn) + " AS " + quoted(lookup.rateColumn);
+        rateColumns << lookup.rateColumn;
+    }
+    const QString sql = QStringLiteral("SELECT IdentTrans.NomTrans AS NomTrans,\n       ")
+        + columns.join(QLatin1String(",\n       "))
+        + QStringLiteral(",\n       Tarifs.NoTrans AS NoTrans\nFROM Tarifs\nJOIN IdentTrans ON "
+                         "IdentTrans.NoTrans = Tarifs.NoTrans\nWHERE Tarifs.NoDestination = "
+                         ":prmDestination");
+    return {query(QStringLiteral("TriPoidsDest"), sql, {"[prmDestination]"}, {}, {}, rateColumns)};
 }
 
 QStringList Schema::initialRowStatements()

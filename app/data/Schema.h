@@ -16,6 +16,9 @@ public:
     static QStringList tableStatements();
     // Every stored query the windows open by name.
     static QVector<StoredQueryDefinition> storedQueries();
+    // The stored queries added after the first release: a file made before lacks them and is
+    // given them when it is opened for writing; the program works without them.
+    static QVector<StoredQueryDefinition> laterQueries();
     // The rows a new file needs: the default destination, the own-company row, the work row.
     static QStringList initialRowStatements();
 

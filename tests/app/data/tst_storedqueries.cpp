@@ -31,14 +31,14 @@ private slots:
         QStringList expected {"TriDest", "TriTrans", "IdentTransAlph", "RequêteNEWYORK",
             "ReqGenNoBL", "ReqTmpBL", "DestparTrans", "DestManque", "TransparDest",
             "ModifTarifPoids2", "ModifTarifPal2", "reqPourBL", "TriLTL", "Trip500", "Trip1000",
-            "Trip2000", "Trip5000", "Trip10000", "TriPrixMin"};
+            "Trip2000", "Trip5000", "Trip10000", "TriPrixMin", "TriPoidsDest"};
         for (int n = 1; n <= 10; ++n)
             expected << QStringLiteral("Trinp%1").arg(n);
-        QCOMPARE(expected.size(), 29);
+        QCOMPARE(expected.size(), 30);
         expected.sort();
         QCOMPARE(fixture.m_db.storedQueryNames(), expected);
         // The bodies are read from the file, not from the program.
-        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM StoredQueries").toInt(), 29);
+        QCOMPARE(fixture.scalar("SELECT COUNT(*) FROM StoredQueries").toInt(), 30);
     }
 
     void lookups_data()
