@@ -144,6 +144,8 @@ void BestRateEvaluator::cachelistes()
     s.indicatorShown = true;
     s.destIndex = -1;
     s.failure.clear();
+    s.bracketOffers.clear();
+    s.weightBreak.reset();
     // With the result gone the command would hand on a price of zero and the amounts of the
     // previous shipment, so it goes with the result.
     s.prepareShown = false;
@@ -252,7 +254,33 @@ QString BestRateEvaluator::chooseDestination(int index)
 
     s.bestPrice = currencyOfText(s.resultPrice);
     m_state.blRate = s.chosenRate;
+    readBracketOffers(w);
+    updateWeightBreak();
     return {};
+}
+
+void BestRateEvaluator::readBracketOffers(double w)
+{
+    auto &s = m_state;
+    s.bracketOffers.clear();
+    // From 10 000 lbs on there is no heavier bracket.
+    if (!m_weightBreakAdvice || !(w > 0) || w >= 10000)
+        return;
+    try {
+        s.bracketOffers = m_queries->bracketOffers(s.destNo, w);
+    } catch (const DataError &) {
+        // Advice is a hint beside the result: without it the result stands as it is.
+    }
+}
+
+void BestRateEvaluator::updateWeightBreak()
+{
+    auto &s = m_state;
+    const bool priced = currencyOfText(s.weightPriceText) > Currency()
+        || currencyOfText(s.palletPriceText) > Currency();
+    s.weightBreak = priced
+        ? WeightBreakAdvice::find(weight(), currencyOfText(s.resultPrice), s.bracketOffers)
+        : std::nullopt;
 }
 
 void BestRateEvaluator::getPrixMin() { m_state.minRows = runLookup(RateLookup::minimumPrice()); }
@@ -468,6 +496,7 @@ bool BestRateEvaluator::pickWeight(int row)
     } else {
         m_state.weightClickRate = r;
     }
+    updateWeightBreak();
     return true;
 }
 
@@ -534,6 +563,7 @@ bool BestRateEvaluator::pickPallet(int row)
     if (currencyOfText(s.resultPrice) == s.bestPrice)
         s.resultTitle = bestRateTitle();
     m_state.palletClickRate = r;
+    updateWeightBreak();
     return true;
 }
 

@@ -34,6 +34,9 @@ public:
     void setDatabase(Database db);
     bool hasDatabase() const { return m_queries.has_value(); }
 
+    // Whether evaluations read the heavier brackets for weight-break advice (on by default).
+    void setWeightBreakAdvice(bool on) { m_weightBreakAdvice = on; }
+
     const BestRateState &state() const { return m_state; }
     double weight() const; // W
     double pallets() const; // P
@@ -88,6 +91,9 @@ private:
     // Clears the result after a failed evaluation, keeping the chosen destination on show.
     void clearAfterFailure(int destIndex);
 
+    void readBracketOffers(double w);
+    void updateWeightBreak();
+
     bool displayByWeight();
     bool displayByPallets();
     // False when the carrier's LTL price would not fit an amount.
@@ -95,4 +101,5 @@ private:
 
     std::optional<RateQueries> m_queries;
     BestRateState m_state;
+    bool m_weightBreakAdvice = true;
 };

@@ -3,9 +3,12 @@
 #include "core/Currency.h"
 #include "rates/RateList.h"
 #include "rates/RateQueries.h"
+#include "rates/WeightBreak.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // What the main window shows and remembers between an evaluation and the picks that follow.
 // The names are those the rest of rouvel knows them by.
@@ -61,6 +64,11 @@ struct BestRateState
     Currency weightClickRate;
     Currency palletClickRate;
     Currency blRate; // the evaluation's rate, before any pick
+
+    // Each heavier bracket's lowest rate, read with the evaluation, and the advice it gives
+    // against the price on display; none while no result is on display.
+    QList<BracketOffer> bracketOffers;
+    std::optional<WeightBreakAdvice> weightBreak;
 
     QString resultTitle; // "Best rate", "Other choice" or empty
     QString resultCarrier;

@@ -68,6 +68,15 @@ const RateLookup &RateLookup::weightBracket(int index)
     return brackets.at(std::size_t(qBound(0, index, 4))).lookup;
 }
 
+int RateLookup::minimumWeight(const RateLookup &lookup)
+{
+    for (const Bracket &bracket : brackets) {
+        if (&bracket.lookup == &lookup)
+            return int(bracket.from);
+    }
+    return 0;
+}
+
 const RateLookup &RateLookup::palletCount(int count)
 {
     return palletLookups.at(std::size_t(qBound(1, count, 10) - 1));

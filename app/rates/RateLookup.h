@@ -19,6 +19,9 @@ struct RateLookup
 
     static const RateLookup &ltl();
     static const RateLookup &minimumPrice();
+    static constexpr int WeightBrackets = 5;
     static const RateLookup &weightBracket(int index); // 0 = p500 ... 4 = p10000
+    // The lightest weight, in lbs, a bracket lookup is for; 0 for any other lookup.
+    static int minimumWeight(const RateLookup &lookup);
     static const RateLookup &palletCount(int count); // 1 ... 10
 };

@@ -42,6 +42,73 @@ RateList RateQueries::lookup(const RateLookup &lookup, qint32 destNo) const
     return RateList(lookup.query, lookup.field, std::move(result));
 }
 
+QList<BracketOffer> RateQueries::bracketOffers(qint32 destNo, double weight) const
+{
+    QList<BracketOffer> offers;
+    const QHash<QString, QVariant> destination {{QStringLiteral("[prmDestination]"), destNo}};
+    const auto heavier = [weight](int bracket) {
+        const RateLookup &lookup = RateLookup::weightBracket(bracket);
+        return RateLookup::minimumWeight(lookup) > weight;
+    };
+    if (!m_db.hasStoredQuery(QStringLiteral("TriPoidsDest"))) {
+        // A read-only file from before the query: the bracket lookups give the same answer.
+        for (int bracket = 0; bracket < RateLookup::WeightBrackets; ++bracket) {
+            if (!heavier(bracket))
+                continue;
+            const RateLookup &lookup = RateLookup::weightBracket(bracket);
+            StoredQueryReader rows(m_db, lookup.query, destination);
+            const int carrier = rows.fieldIndex(QStringLiteral("NomTrans"));
+            if (carrier < 0 || rows.fieldCount() < 3)
+                throw DataError::other(
+                    QStringLiteral("%1 lacks the columns of a rate lookup.").arg(lookup.query));
+            while (rows.next()) {
+                if (const Currency rate = rows.currency(2); rate > Currency()) {
+                    offers.append({RateLookup::minimumWeight(lookup), rows.text(carrier), rate});
+                    break;
+                }
+            }
+        }
+        return offers;
+    }
+
+    StoredQueryReader rows(m_db, QStringLiteral("TriPoidsDest"), destination);
+    const int carrier = rows.fieldIndex(QStringLiteral("NomTrans"));
+    const int number = rows.fieldIndex(QStringLiteral("NoTrans"));
+    QList<int> columns;
+    for (int bracket = 0; bracket < RateLookup::WeightBrackets; ++bracket) {
+        const RateLookup &lookup = RateLookup::weightBracket(bracket);
+        if (!heavier(bracket))
+            continue;
+        columns << rows.fieldIndex(lookup.field);
+        offers.append({RateLookup::minimumWeight(lookup), QString(), Currency()});
+    }
+    if (carrier < 0 || number < 0 || columns.contains(-1))
+        throw DataError::other(QStringLiteral("TriPoidsDest lacks the columns of the brackets."));
+    // Equal rates go to the carrier the bracket lookups list first: by name as SQLite compares
+    // text (its bytes), then by number. The name is read only for a row that may win.
+    QList<qint64> numbers(offers.size());
+    while (rows.next()) {
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            const Currency rate = rows.currency(columns.at(i));
+            BracketOffer &offer = offers[i];
+            if (!(rate > Currency()) || (!offer.rate.isZero() && rate > offer.rate))
+                continue;
+            const QString name = rows.sharedText(carrier);
+            const qint64 no = rows.field(number).toLongLong();
+            if (!offer.rate.isZero() && rate == offer.rate) {
+                const int order = name.toUtf8().compare(offer.carrier.toUtf8());
+                if (order > 0 || (order == 0 && no > numbers.at(i)))
+                    continue;
+            }
+            offer.rate = rate;
+            offer.carrier = name;
+            numbers[i] = no;
+        }
+    }
+    offers.removeIf([](const BracketOffer &offer) { return offer.rate.isZero(); });
+    return offers;
+}
+
 void RateQueries::refresh() { m_db.refresh(); }
 
 void RateQueries::purgeBillOfLadingWork()

@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "rates/RateList.h"
+#include "rates/WeightBreak.h"
 
 #include <QList>
 #include <QString>
@@ -28,6 +29,10 @@ public:
 
     // The lookup's stored query for one destination, best first.
     RateList lookup(const RateLookup &lookup, qint32 destNo) const;
+
+    // For each weight bracket whose minimum is above weight, its lowest rate above zero at the
+    // destination and the carrier first in the bracket lookup's order with it.
+    QList<BracketOffer> bracketOffers(qint32 destNo, double weight) const;
 
     // Lets the next reads see what other windows saved.
     void refresh();

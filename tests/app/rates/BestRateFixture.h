@@ -131,14 +131,9 @@ public:
         m_destinations.insert(name, addRow("Destination", "NomDestination", name));
     }
 
-private:
-    qint32 addRow(const char *table, const char *field, const QString &value)
+    void addCarrier(const QString &name)
     {
-        RecordSet rows = RecordSet::openTable(*m_db, QString::fromUtf8(table), true);
-        rows.addNew();
-        rows.setField(QString::fromUtf8(field), value);
-        rows.update();
-        return qint32(rows.lastAddedId());
+        m_carriers.insert(name, addRow("IdentTrans", "NomTrans", name));
     }
 
     void tarif(const char *carrier, const char *destination, Rates rates)
@@ -151,6 +146,16 @@ private:
         for (const auto &[field, dollars] : rates)
             tarifs.setCurrency(QString::fromUtf8(field), Currency::fromDouble(dollars));
         tarifs.update();
+    }
+
+private:
+    qint32 addRow(const char *table, const char *field, const QString &value)
+    {
+        RecordSet rows = RecordSet::openTable(*m_db, QString::fromUtf8(table), true);
+        rows.addNew();
+        rows.setField(QString::fromUtf8(field), value);
+        rows.update();
+        return qint32(rows.lastAddedId());
     }
 
     QTemporaryDir m_dir;
