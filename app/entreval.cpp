@@ -141,6 +141,12 @@ void entreval::buildWidgets()
     m_rateNote->setFont(noteFont);
     m_rateNote->setStyleSheet(QStringLiteral("color: red;"));
 
+    // Weight-break advice, in the normal text colour: a hint, not a notice. Its line is kept
+    // while empty, so nothing moves when it appears.
+    m_weightBreak = new QLabel(this);
+    m_weightBreak->setObjectName(QStringLiteral("weightBreak"));
+    m_weightBreak->setMinimumHeight(m_weightBreak->fontMetrics().height());
+
     m_indicator = new QStackedWidget(this);
     m_indicator->setObjectName(QStringLiteral("indicator"));
     m_indicator->setFixedSize(56, 56);
@@ -158,6 +164,7 @@ void entreval::buildWidgets()
     result->addWidget(m_resultCarrier, 1, 0, 1, 2);
     result->addWidget(m_resultPrice, 2, 0);
     result->addWidget(m_rateNote, 2, 1);
+    result->addWidget(m_weightBreak, 3, 0, 1, 3);
     result->setColumnStretch(1, 1);
     auto *resultBox = new QGroupBox(this);
     resultBox->setLayout(result);
@@ -410,6 +417,7 @@ void entreval::updateView(bool listsChanged)
     m_resultCarrier->setText(s.resultCarrier);
     m_resultPrice->setText(s.resultPrice);
     m_rateNote->setText(s.rateNote);
+    m_weightBreak->setText(s.weightBreak ? s.weightBreak->text() : QString());
     m_prepareButton->setVisible(s.prepareShown);
     m_indicator->setCurrentIndex(s.indicatorShown ? 1 : 0);
     if (m_destinationBox->currentIndex() != s.destIndex) {

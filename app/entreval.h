@@ -70,6 +70,7 @@ private:
     QLabel *m_resultCarrier = nullptr;
     QLineEdit *m_resultPrice = nullptr;
     QLabel *m_rateNote = nullptr;
+    QLabel *m_weightBreak = nullptr;
     QStackedWidget *m_indicator = nullptr;
     QPushButton *m_prepareButton = nullptr;
 

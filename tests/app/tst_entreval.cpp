@@ -51,6 +51,7 @@ private slots:
     void destinationArrowEmptiesTheNote();
     void failedLookupIsTold();
     void readOnlyFileIsSaidOnce();
+    void weightBreakLineMovesNothing();
 
 private:
     // Answers the message box the next step shows; shown and buttons receive what it offered.
@@ -463,6 +464,39 @@ void tst_entreval::readOnlyFileIsSaidOnce()
     });
     QCOMPARE(result, 0);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The advice takes its own line under the result, in the window's text colour; every other
+// widget stays where it was, and a keystroke clears the line with the result.
+void tst_entreval::weightBreakLineMovesNothing()
+{
+    auto *weight = child<QLineEdit>("weightField");
+    auto *advice = child<QLabel>("weightBreak");
+    const auto places = [this] {
+        QList<QRect> rects;
+        for (const QWidget *widget : m_window->findChildren<QWidget *>()) {
+            if (widget->objectName() != QLatin1String("weightBreak") && widget->isVisible())
+                rects << QRect(widget->mapTo(m_window.get(), QPoint()), widget->size());
+        }
+        return rects;
+    };
+    QTest::keyClicks(weight, QStringLiteral("1200"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QVERIFY(advice->text().isEmpty());
+    const QList<QRect> without = places();
+
+    weight->clear();
+    QTest::keyClicks(weight, QStringLiteral("999"));
+    chooseDestination(QStringLiteral("CHICAGO"));
+    QCOMPARE(advice->text(), QStringLiteral("At 1000 lbs: ACME 85.00 $ (saves 4.91 $)"));
+    QVERIFY(advice->isVisible());
+    QVERIFY(advice->styleSheet().isEmpty());
+    QCOMPARE(advice->palette().color(advice->foregroundRole()),
+        m_window->palette().color(QPalette::WindowText));
+    QCOMPARE(places(), without);
+
+    QTest::keyClick(weight, Qt::Key_Backspace);
+    QVERIFY(advice->text().isEmpty());
 }
 
 QTEST_MAIN(tst_entreval)
