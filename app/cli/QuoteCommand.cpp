@@ -1,6 +1,7 @@
 #include "QuoteCommand.h"
 
 #include "AppPaths.h"
+#include "core/NumericText.h"
 #include "data/DataError.h"
 #include "data/Database.h"
 #include "rates/BestRateEvaluator.h"
@@ -191,6 +192,12 @@ QuoteCommand::Outcome QuoteCommand::run(const QStringList &arguments)
                 {QStringLiteral("palletClickRate"), handOff.palletClickRate.toDouble()},
                 {QStringLiteral("destName"), handOff.destName}}},
     };
+    result.insert(QStringLiteral("weightBreak"),
+        s.weightBreak ? QJsonValue(QJsonObject {{QStringLiteral("weight"), s.weightBreak->weight},
+                            {QStringLiteral("carrier"), s.weightBreak->carrier},
+                            {QStringLiteral("price"), formatAmount(s.weightBreak->price)},
+                            {QStringLiteral("saving"), formatAmount(s.weightBreak->saving)}})
+                      : QJsonValue(QJsonValue::Null));
     if (!message.isEmpty())
         result.insert(QStringLiteral("message"), message);
     return {0, QJsonDocument(result).toJson(QJsonDocument::Indented), {}};

@@ -30,6 +30,8 @@ private slots:
     void readFailure_data();
     void readFailure();
     void readOnlyFile();
+    void weightBreak_data();
+    void weightBreak();
 
 private:
     QStringList arguments(const QStringList &extra) const;
@@ -141,7 +143,7 @@ void tst_QuoteCommand::quote()
     const QJsonObject json = QJsonDocument::fromJson(outcome.output, &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
     QStringList keys {
-        "title", "carrier", "price", "note", "weight", "pallet", "prepare", "handoff"};
+        "title", "carrier", "price", "note", "weight", "pallet", "prepare", "handoff", "weightBreak"};
     if (!message.isEmpty())
         keys << "message";
     keys.sort();
@@ -345,6 +347,43 @@ void tst_QuoteCommand::readOnlyFile()
     QCOMPARE(result, 0);
     QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The advice beside the result, or null; the key is there whatever the result.
+void tst_QuoteCommand::weightBreak_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QByteArray>("expected"); // compact JSON
+
+    QTest::newRow("cheaper at 500 lbs")
+        << QStringList {"--weight", "499", "--pallets", "", "--destination", "CHICAGO"}
+        << QByteArray(R"({"carrier":"ACME","price":"45.00 $","saving":"4.90 $","weight":500})");
+    // CARGO'S picked: 60.00 at its LTL rate, against ACME's 45.00 at 500 lbs.
+    QTest::newRow("after a pick")
+        << QStringList {"--weight", "300", "--pallets", "2", "--destination", "CHICAGO", "--pick",
+               "weight:3"}
+        << QByteArray(R"({"carrier":"ACME","price":"45.00 $","saving":"15.00 $","weight":500})");
+    QTest::newRow("no cheaper bracket")
+        << QStringList {"--weight", "1200", "--pallets", "", "--destination", "CHICAGO"}
+        << QByteArray("null");
+    QTest::newRow("beside the message")
+        << QStringList {"--weight", "499", "--pallets", "3", "--destination", "FARGO"}
+        << QByteArray("null");
+}
+
+void tst_QuoteCommand::weightBreak()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(QByteArray, expected);
+    const QuoteCommand::Outcome outcome = QuoteCommand::run(arguments(extra));
+    QCOMPARE(outcome.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(outcome.output).object();
+    QVERIFY(json.contains(QStringLiteral("weightBreak")));
+    const QJsonValue advice = json.value(QStringLiteral("weightBreak"));
+    const QByteArray actual = advice.isNull()
+        ? QByteArray("null")
+        : QJsonDocument(advice.toObject()).toJson(QJsonDocument::Compact);
+    QCOMPARE(actual, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_QuoteCommand)
